@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build needs (only the missing ones),
+# then configures and builds with CMake into build/ (or $QUINDLE_BUILD_DIR).
+#
+#   scripts/setup.sh            install and build
+#   scripts/setup.sh --deps     install only
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+
+PACKAGES=(
+    g++ cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libeigen3-dev
+    locales-all fonts-dejavu-core
+    xvfb xauth imagemagick
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    SUDO=""
+    if [ "$(id -u)" -ne 0 ]; then
+        SUDO="sudo"
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get update -qq
+    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+fi
+
+if [ "${1:-}" = "--deps" ]; then
+    exit 0
+fi
+
+BUILD_DIR="${QUINDLE_BUILD_DIR:-build}"
+WERROR="${QUINDLE_WERROR:-OFF}"
+if [ "${CI:-}" = "true" ]; then
+    WERROR=ON
+fi
+
+cmake -S . -B "$BUILD_DIR" -G Ninja -DQUINDLE_WERROR="$WERROR" ${QUINDLE_CMAKE_ARGS:-}
+cmake --build "$BUILD_DIR" --parallel "$(nproc)"
