@@ -18,7 +18,13 @@
 // every line ends with CR LF.
 std::string FormatObjectFile(const CMatrix& m);
 
-// Reads one object from the stream by the reader's word rules. Returns the
-// matrix, or nothing when the text violates the format (the caller reports
-// the format error). Stops reading after the last row's "|".
+// Reads one object from the stream by the reader's word rules: words are
+// separated by any run of blanks, tabs, CR, LF, VT and FF; a row count of 1 to
+// 20, a column count of 1 to 100 and "|"; then each row's numbers and "|".
+// Numbers are read as ParseNumberPrefix reads cell texts, must be complete
+// and finite, and end at the first character that cannot continue them.
+// Returns the matrix, or nothing when the text violates the format or ends
+// early (the caller reports the format error). Reads the stream character by
+// character, refuses any number text longer than 1000 characters, and stops
+// after the last row's "|" (only the character after it is looked at).
 std::optional<CMatrix> ReadObjectFile(std::istream& in);
