@@ -4,6 +4,8 @@
 // (type const char*); callers catch const char* and show the text.
 #pragma once
 
+#include <memory>
+
 class CEntryControlView;
 
 // The engine's message texts, each kept once so that code and tests agree.
@@ -13,8 +15,7 @@ inline constexpr char kSelectedNotSquare[] = "The selected object must be a squa
 inline constexpr char kFirstNotSquare[] = "The first selected object must be a square matrix.";
 inline constexpr char kExponentNotInteger[] =
     "The second selected object must be a positive integer scalar.";
-inline constexpr char kUnequalDimensions[] =
-    "The two selected objects must have equal dimensions.";
+inline constexpr char kUnequalDimensions[] = "The two selected objects must have equal dimensions.";
 inline constexpr char kProductShape[] = "The number of columns in the first selected object muat "
                                         "equal the number of rows in the second.";
 inline constexpr char kPivotTooSmall[] =
@@ -80,8 +81,22 @@ public:
     void ClearAbove(int nRow, int nPivotRow);
 
 private:
+    // Gives the matrix fresh zeroed storage of the shape; the old storage, if
+    // any, is released only after the new one exists.
     void Allocate(int nRows, int nCols);
+    // Drops the storage and leaves an empty 0 x 0 matrix.
     void Release() noexcept;
+    // Puts the identity pattern into the augment block.
+    void SetAugmentIdentity() noexcept;
+    // Copies the values and the augment block of a matrix of the same shape.
+    void CopyBlocks(const CMatrix& src) noexcept;
+
+    // The storage behind both blocks: one table of 2 x m_nRows row pointers
+    // (values first, then augment) and one array holding all elements, the
+    // values' rows followed by the augment's rows. The row pointers may be
+    // exchanged freely; ownership stays with these two.
+    std::unique_ptr<double*[]> m_pRowTable;
+    std::unique_ptr<double[]> m_pElements;
 };
 
 CMatrix operator+(const CMatrix& a, const CMatrix& b);
