@@ -1,10 +1,11 @@
+#include "Hollastrin.h"
+
 #include <QApplication>
-#include <QDialog>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QDialog dlg;
-    dlg.setWindowTitle("Quindle");
-    return dlg.exec();
+    CHollastrinApp theApp;
+    theApp.InitInstance();
+    return 0;
 }

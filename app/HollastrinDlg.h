@@ -1,0 +1,152 @@
+// The main dialog: size lists, creation buttons, the list of open objects,
+// the operation and file buttons, and the state the object windows share.
+#pragma once
+
+#include "Random.h"
+
+#include <QDialog>
+#include <QHash>
+#include <QIcon>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+
+class CEntryControlView;
+class CMatrix;
+class QComboBox;
+class QListWidget;
+
+// Control identifiers of the main dialog.
+enum : int
+{
+    IDC_CLOSE = 1,
+    IDC_ADD = 1006,
+    IDC_MAG = 1007,
+    IDC_SUB = 1029,
+    IDC_TRC = 1030,
+    IDC_MUL = 1031,
+    IDC_CMP = 1032,
+    IDC_POW = 1033,
+    IDC_SELECT_COLUMNS_LABEL = 1034,
+    IDC_DOT = 1035,
+    IDC_TRP = 1036,
+    IDC_COF = 1037,
+    IDC_ADJ = 1038,
+    IDC_INV = 1039,
+    IDC_CRS = 1040,
+    IDC_ANG = 1041,
+    IDC_DET = 1042,
+    IDC_SELECT_ROWS_LABEL = 1043,
+    IDC_SLV = 1044,
+    IDC_ROWS = 1046,
+    IDC_COLS = 1047,
+    IDC_OBJECT_LIST = 1048,
+    IDC_HELP = 57670,
+    IDC_ZEROED_OBJECT = 57671,
+    IDC_FILE_SAVE = 57672,
+    IDC_FILE_LOAD = 57673,
+    IDC_RANDOM_OBJECT = 57674,
+    IDC_CLOSE_ALL_OBJECTS = 57676,
+};
+
+// The system-menu command of the About item.
+inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
+// The text of the About item.
+inline constexpr char kAboutMenuText[] = "&About Hollastrin...";
+// Largest number of cells open at once.
+inline constexpr int kMaxEditControls = 4999;
+
+class CHollastrinDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CHollastrinDlg(QWidget* pParent = nullptr);
+    ~CHollastrinDlg() override;
+
+    // The control with that identifier, or null.
+    QWidget* GetDlgItem(int nID) const;
+    QComboBox* RowsBox() const;
+    QComboBox* ColsBox() const;
+    QListWidget* ObjectListBox() const;
+
+    bool OnInitDialog();
+    void OnSysCommand(unsigned nID, long lParam);
+    void OnDestroy();
+
+    // Object creation.
+    void OnZeroedObject();
+    void OnRandomObject();
+    // Both throw MessageText::kBudgetReached (as const char*) when the object
+    // would take the open cells past kMaxEditControls; nothing opens then.
+    void CreateResultObject(const CMatrix& result, const char* prefix, CEntryControlView* first,
+                            CEntryControlView* second);
+    void CreateLoadedObject(const CMatrix& values, QString suffix);
+
+    // Object list, compare, close-all and the clearing of the selection.
+    void OnSelchangeObjectList();
+    void OnCmp();
+    void OnCloseAllObjects();
+    void DeselectOne();
+    void DeselectTwo();
+
+    // Operation commands.
+    void OnMag();
+    void OnDot();
+    void OnCrs();
+    void OnAng();
+    void OnAdd();
+    void OnSub();
+    void OnMul();
+    void OnPow();
+    void OnTrp();
+    void OnCof();
+    void OnAdj();
+    void OnInv();
+    void OnDet();
+    void OnTrc();
+    void OnSlv();
+
+    // Object files.
+    void OnFileLoad();
+    void OnFileSave();
+    void LoadObjectFile();
+    void SaveObjectFile();
+
+    std::int32_t m_nRandomSeed = 0;
+    QIcon m_hIcon;
+    int m_nNewRows = 0;
+    int m_nNewCols = 0;
+    int m_nNextObjectNumber = 1;
+    int m_nEditControlCount = 0;
+    CEntryControlView* m_pNewView = nullptr;
+    QList<CEntryControlView*> m_ObjectList;
+    QList<CEntryControlView*> m_SelectedList;
+    // The program's pseudo-random generator; only random objects draw from it.
+    CRandomGenerator m_Random;
+
+    // Closes the dialog: object windows first, newest first.
+    void done(int nResult) override;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void showEvent(QShowEvent* pEvent) override;
+
+private:
+    // The shared part of every creation once the budget check has passed:
+    // opens the window, counts its cells, lists its number. Returns the view.
+    CEntryControlView* OpenObjectWindow(const QString& strName, const QString& strSuffix);
+    // Reads the size lists into m_nNewRows and m_nNewCols; shows the message
+    // and returns false when either has no selection.
+    bool ReadNewSize();
+    // True when m_nNewRows x m_nNewCols more cells stay within the budget.
+    bool WithinBudget() const;
+    // Stores the matrix in the new view and shows it.
+    void FillNewView(const CMatrix& values);
+    void CreateControls();
+
+    QHash<int, QWidget*> m_Controls;
+    bool m_bInitialised = false;
+};

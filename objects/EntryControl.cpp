@@ -1,0 +1,217 @@
+#include "EntryControl.h"
+
+#include "EntryControlView.h"
+#include "HollastrinDlg.h"
+#include "Metrics.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QTimer>
+
+// ---------------------------------------------------------------------------
+// CEntryControl
+
+CEntryControl::CEntryControl(QWidget* pParent) : QLineEdit(pParent) {}
+
+CEntryControl::~CEntryControl() = default;
+
+void CEntryControl::InitCell(int nRows, int nCols, CEntryControlView* pView, int nIndex)
+{
+    m_nRows = nRows;
+    m_nCols = nCols;
+    m_pView = pView;
+    m_nIndex = nIndex;
+}
+
+void CEntryControl::OnChar(unsigned nChar, unsigned /*nRepCnt*/, unsigned /*nFlags*/)
+{
+    if (nChar == 9)
+    {
+        const int next = m_nIndex + 1;
+        CEntryControl* pTarget = nullptr;
+        if (next == m_nRows * m_nCols)
+        {
+            pTarget = &m_pView->Cell(0, 0);
+        }
+        else
+        {
+            const int row = next / m_nCols;
+            pTarget = &m_pView->Cell(row, next - row * m_nCols);
+        }
+        pTarget->setFocus(Qt::OtherFocusReason);
+        pTarget->selectAll();
+        return; // a single-line edit field takes no tab
+    }
+    // Control characters (backspace, Enter, ...) are the edit field's key
+    // handling; everything printable goes in at the caret.
+    if (nChar >= 32 && nChar != 127 && !isReadOnly())
+        insert(QString(QChar(char32_t(nChar))));
+}
+
+bool CEntryControl::focusNextPrevChild(bool /*bNext*/)
+{
+    // Tab and Shift+Tab alike: the next cell, never backwards.
+    OnChar(9, 1, 0);
+    return true;
+}
+
+void CEntryControl::keyPressEvent(QKeyEvent* pEvent)
+{
+    if (pEvent->key() == Qt::Key_Tab || pEvent->key() == Qt::Key_Backtab)
+    {
+        OnChar(9, 1, 0);
+        return;
+    }
+    const Qt::KeyboardModifiers mods = pEvent->modifiers();
+    const QString text = pEvent->text();
+    if (!(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) && text.size() == 1 &&
+        text.at(0).isPrint())
+    {
+        OnChar(text.at(0).unicode(), 1, 0);
+        return;
+    }
+    QLineEdit::keyPressEvent(pEvent);
+}
+
+// ---------------------------------------------------------------------------
+// CObjectFrame
+
+namespace
+{
+QString SizeSuffix(int nRows, int nCols)
+{
+    return QStringLiteral("  [") + QString::number(nRows) + QLatin1Char('X') +
+           QString::number(nCols) + QLatin1Char(']');
+}
+} // namespace
+
+CObjectFrame::CObjectFrame(CHollastrinDlg* pDlg, QString strName, QString strSuffix, int nRows,
+                           int nCols)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
+{
+    m_pDlg = pDlg;
+    m_strName = std::move(strName);
+    m_nObjectNumber = pDlg->m_nNextObjectNumber;
+
+    QString title;
+    if (!m_strName.isEmpty())
+    {
+        title = QString::number(m_nObjectNumber) + QStringLiteral("  ") + m_strName +
+                SizeSuffix(nRows, nCols);
+    }
+    else
+    {
+        m_strName = QString::number(m_nObjectNumber);
+        title = m_strName + strSuffix + SizeSuffix(nRows, nCols);
+    }
+    m_nRows = nRows;
+    m_nCols = nCols;
+
+    setWindowTitle(title);
+    setAttribute(Qt::WA_DeleteOnClose);
+    const QSize frameSize = FrameSize(nRows, nCols);
+    m_sizeNormal = QSize(frameSize.width() - Metrics::kFrameExtraWidth,
+                         frameSize.height() - Metrics::kFrameExtraHeight);
+    resize(m_sizeNormal);
+    move(FramePosition(m_nObjectNumber));
+    OnCreate();
+}
+
+CObjectFrame::~CObjectFrame()
+{
+    // Deleted without being closed (close-all, the dialog's end): the view,
+    // a child still alive here, takes the object out of the lists first.
+    DestroyWindow();
+}
+
+QSize CObjectFrame::FrameSize(int nRows, int nCols)
+{
+    if (nCols <= 3 && nRows <= 3)
+        return QSize(132 * nCols + 35, 36 * nRows + 55);
+    if (nCols <= 3)
+        return QSize(132 * nCols + 51, 162);
+    if (nRows <= 3)
+        return QSize(431, 36 * nRows + 70);
+    return QSize(447, 178);
+}
+
+QPoint CObjectFrame::FramePosition(int nObjectNumber)
+{
+    const int k = (nObjectNumber - 1) % 10;
+    return QPoint(231 + 5 * k, 2 + 35 * k);
+}
+
+int CObjectFrame::OnCreate()
+{
+    m_rectClient = rect();
+    auto* pView = new CEntryControlView(this, m_pDlg, m_nRows, m_nCols); // child of this frame
+    pView->setGeometry(m_rectClient);
+    pView->show();
+    m_pDlg->m_ObjectList.append(pView);
+    pView->m_nListIndex = int(m_pDlg->m_ObjectList.size()) - 1;
+    return 0;
+}
+
+void CObjectFrame::OnSize(unsigned /*nType*/, int cx, int cy)
+{
+    m_rectClient = rect();
+    if (m_pView)
+    {
+        m_pView->setGeometry(0, 0, cx, cy);
+        m_pView->raise();
+    }
+}
+
+void CObjectFrame::OnSetFocus()
+{
+    if (m_pView && !m_bDestroyed)
+        m_pView->FocusFirstCell();
+}
+
+void CObjectFrame::DestroyWindow()
+{
+    if (m_bDestroyed)
+        return;
+    m_bDestroyed = true;
+    if (m_pView)
+        m_pView->OnDestroy();
+}
+
+void CObjectFrame::changeEvent(QEvent* pEvent)
+{
+    QWidget::changeEvent(pEvent);
+    if (pEvent->type() == QEvent::ActivationChange && isActiveWindow())
+        OnSetFocus();
+}
+
+void CObjectFrame::closeEvent(QCloseEvent* pEvent)
+{
+    pEvent->accept();
+    DestroyWindow();
+}
+
+void CObjectFrame::focusInEvent(QFocusEvent* pEvent)
+{
+    QWidget::focusInEvent(pEvent);
+    OnSetFocus();
+}
+
+void CObjectFrame::resizeEvent(QResizeEvent* pEvent)
+{
+    QWidget::resizeEvent(pEvent);
+    OnSize(0, width(), height());
+    // The window keeps its size unless maximised or minimised: a drag on the
+    // border is undone once the window system has finished it.
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) &&
+        size() != m_sizeNormal && isVisible())
+    {
+        QTimer::singleShot(0, this,
+                           [this]
+                           {
+                               if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized |
+                                                      Qt::WindowFullScreen)))
+                                   resize(m_sizeNormal);
+                           });
+    }
+}

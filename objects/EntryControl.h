@@ -1,0 +1,83 @@
+// The cell edit control and the object window.
+#pragma once
+
+#include <QLineEdit>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+class CEntryControlView;
+class CHollastrinDlg;
+
+// One element of an object: a single-line edit field. Tab and Shift+Tab both
+// move to the next cell of the same object, row by row, wrapping around.
+class CEntryControl : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    // The cell is a child of the view's grid widget.
+    explicit CEntryControl(QWidget* pParent = nullptr);
+    ~CEntryControl() override;
+
+    void InitCell(int nRows, int nCols, CEntryControlView* pView, int nIndex);
+
+    // A character typed into the cell. Tab (9) moves the focus on; other
+    // printable characters are inserted at the caret.
+    void OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags);
+
+    int m_nIndex = 0;
+    int m_nRows = 0;
+    int m_nCols = 0;
+    CEntryControlView* m_pView = nullptr;
+
+protected:
+    bool focusNextPrevChild(bool bNext) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+};
+
+// An object window: a parentless top-level window holding one object view.
+// Closing it (close box or close()) removes the object from the dialog's
+// lists at once and deletes the window later; deleting it directly does the
+// same removal first.
+class CObjectFrame : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Composes the title, places and sizes the (hidden) window and creates
+    // the view with all its cells; the view is in the dialog's m_ObjectList
+    // when the constructor returns.
+    CObjectFrame(CHollastrinDlg* pDlg, QString strName, QString strSuffix, int nRows, int nCols);
+    ~CObjectFrame() override;
+
+    int OnCreate();
+    void OnSize(unsigned nType, int cx, int cy);
+    void OnSetFocus();
+
+    // Removes the object from the dialog's lists (once) without deleting.
+    void DestroyWindow();
+
+    // The window's size, frame included, for an object of this shape.
+    static QSize FrameSize(int nRows, int nCols);
+    // The frame's top-left corner for an object number.
+    static QPoint FramePosition(int nObjectNumber);
+
+    int m_nRows = 0;
+    int m_nCols = 0;
+    CHollastrinDlg* m_pDlg = nullptr;
+    int m_nObjectNumber = 0;
+    CEntryControlView* m_pView = nullptr;
+    QRect m_rectClient;
+    QString m_strName;
+    bool m_bDestroyed = false;
+
+protected:
+    void changeEvent(QEvent* pEvent) override;
+    void closeEvent(QCloseEvent* pEvent) override;
+    void focusInEvent(QFocusEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
+
+private:
+    QSize m_sizeNormal;
+};

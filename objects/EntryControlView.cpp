@@ -1,0 +1,350 @@
+#include "EntryControlView.h"
+
+#include "EntryControl.h"
+#include "HollastrinDlg.h"
+#include "Matrix.h"
+#include "MessageBox.h"
+#include "Metrics.h"
+#include "NumberText.h"
+
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QListWidget>
+#include <QPainter>
+#include <QPointer>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+int g_nNextViewID = 100000;
+int g_nNextColLabelID = 110000;
+int g_nNextRowLabelID = 120000;
+int g_nNextCellID = 130000;
+
+namespace
+{
+// The number left-justified in a field of three characters ("1  ", "12 ").
+QString LabelText(int n)
+{
+    return QString::number(n).leftJustified(3, QLatin1Char(' '));
+}
+
+// Longest cell text that is read; longer texts are cut.
+constexpr int kMaxCellText = 99;
+
+// Reads the view's cells, then hands out its value rows.
+std::vector<double*> ReadValueRows(CEntryControlView* pView)
+{
+    pView->ReadCells();
+    std::vector<double*> rows(pView->m_nRows);
+    for (int i = 0; i < pView->m_nRows; ++i)
+        rows[i] = pView->m_pValues[i].get();
+    return rows;
+}
+} // namespace
+
+// The matrix of a view's cells; the illegal-character text passes on, and no
+// matrix is made then.
+CMatrix::CMatrix(CEntryControlView* pView)
+    : CMatrix(ReadValueRows(pView).data(), pView->m_nRows, pView->m_nCols)
+{
+}
+
+// ---------------------------------------------------------------------------
+// CGridLabel
+
+CGridLabel::CGridLabel(const QString& strText, CEntryControlView* pView, QWidget* pParent)
+    : QLabel(strText, pParent), m_pView(pView)
+{
+    setAlignment(Qt::AlignRight | Qt::AlignTop);
+}
+
+void CGridLabel::paintEvent(QPaintEvent* /*pEvent*/)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), m_pView->OnCtlColorBrush());
+    // The text, trailing blanks included, sits at the right edge on its own
+    // background; when it is wider than the label its digits stay in view.
+    const QFontMetrics metrics(font());
+    const int textWidth = metrics.horizontalAdvance(text());
+    const QString digits = text().trimmed();
+    const int digitsWidth = metrics.horizontalAdvance(digits);
+    const int x = std::max(0, width() - std::max(textWidth, digitsWidth));
+    const QRect textRect(x, 0, std::min(textWidth, width() - x), metrics.height());
+    painter.fillRect(textRect, m_pView->OnCtlColorText());
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(QPoint(x, metrics.ascent()), digits);
+}
+
+// ---------------------------------------------------------------------------
+// CEntryControlView
+
+CEntryControlView::CEntryControlView(CObjectFrame* pFrame, CHollastrinDlg* pDlg, int nRows,
+                                     int nCols)
+    : QScrollArea(pFrame)
+{
+    m_brushSelected = QColor(Metrics::kSelectedLabelBrush);
+    m_brushNormal = Metrics::ButtonFace();
+    m_bSelected = 0;
+    m_pFrame = pFrame;
+    m_pDlg = pDlg;
+    pDlg->m_pNewView = this;
+    pFrame->m_pView = this;
+    m_nRows = nRows;
+    m_nCols = nCols;
+    m_sizeTotal = QSize(132 * nCols + 25, 36 * nRows + 25);
+
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setGeometry(0, 0, m_sizeTotal.width(), m_sizeTotal.height());
+    ++g_nNextViewID;
+    OnCreate();
+}
+
+CEntryControlView::~CEntryControlView() = default;
+
+int CEntryControlView::OnCreate()
+{
+    m_font = Metrics::CellFont(logicalDpiY());
+
+    // The grid is built complete before it goes into the scroll area, and
+    // before the window is shown: adding children to a visible widget one by
+    // one costs far more.
+    m_pGrid = new QWidget; // owned by the scroll area below
+    m_pGrid->resize(m_sizeTotal);
+    m_pGrid->setFont(m_font);
+
+    m_pCells = std::make_unique<std::unique_ptr<CEntryControl*[]>[]>(m_nRows);
+    m_pValues = std::make_unique<std::unique_ptr<double[]>[]>(m_nRows);
+    m_pRowLabels = std::make_unique<CGridLabel*[]>(m_nRows);
+    m_pColLabels = std::make_unique<CGridLabel*[]>(m_nCols);
+
+    const QFont labelFont = Metrics::DialogFont();
+    for (int i = 0; i < m_nRows; ++i)
+    {
+        auto* pLabel = new CGridLabel(LabelText(i + 1), this, m_pGrid);
+        pLabel->setFont(labelFont);
+        pLabel->setGeometry(4, 36 * i + 27, 16, 16);
+        m_pRowLabels[i] = pLabel;
+        ++g_nNextRowLabelID;
+    }
+    for (int j = 0; j < m_nCols; ++j)
+    {
+        auto* pLabel = new CGridLabel(LabelText(j + 1), this, m_pGrid);
+        pLabel->setFont(labelFont);
+        pLabel->setGeometry(132 * j + 76, 5, 16, 15);
+        m_pColLabels[j] = pLabel;
+        ++g_nNextColLabelID;
+    }
+
+    int n = 0;
+    for (int i = 0; i < m_nRows; ++i)
+    {
+        m_pCells[i] = std::make_unique<CEntryControl*[]>(m_nCols);
+        m_pValues[i] = std::make_unique<double[]>(m_nCols);
+        for (int j = 0; j < m_nCols; ++j)
+        {
+            m_pValues[i][j] = 0.0;
+            auto* pCell = new CEntryControl(m_pGrid);
+            pCell->InitCell(m_nRows, m_nCols, this, n);
+            pCell->setGeometry(132 * j + 25, 36 * i + 25, 117, 19);
+            m_pCells[i][j] = pCell;
+            ++g_nNextCellID;
+            ++n;
+        }
+    }
+
+    setWidget(m_pGrid);
+    // The view paints the background (and the highlight) behind the grid.
+    m_pGrid->setAutoFillBackground(false);
+    viewport()->setAutoFillBackground(false);
+
+    FocusFirstCell();
+    return 0;
+}
+
+void CEntryControlView::OnSize(unsigned /*nType*/, int /*cx*/, int /*cy*/)
+{
+    // A line is a hundredth of the grid in each direction.
+    horizontalScrollBar()->setSingleStep(std::max(1, m_sizeTotal.width() / 100));
+    verticalScrollBar()->setSingleStep(std::max(1, m_sizeTotal.height() / 100));
+}
+
+void CEntryControlView::OnRButtonDown(unsigned /*nFlags*/, const QPoint& /*point*/)
+{
+    QList<CEntryControlView*>& selected = m_pDlg->m_SelectedList;
+    const auto n = selected.size();
+    if (m_bSelected == 1)
+    {
+        selected.removeAt(m_nSelIndex);
+        if (n == 2 && m_nSelIndex == 0)
+            selected.at(0)->m_nSelIndex = 0;
+        m_bSelected = 0;
+    }
+    else if (n >= 2)
+    {
+        // The box runs an event loop: this window may be closed meanwhile.
+        QPointer<CEntryControlView> pThis(this);
+        AppMessageBox(MessageText::kTwoAlreadySelected);
+        if (!pThis)
+            return;
+    }
+    else
+    {
+        m_nSelIndex = int(n);
+        selected.append(this);
+        m_bSelected = 1;
+    }
+    Invalidate();
+}
+
+void CEntryControlView::OnDraw(QPainter* pDC)
+{
+    if (m_bSelected)
+    {
+        // Covers the grid wherever it is scrolled, and all of the client area
+        // when that is larger.
+        pDC->fillRect(viewport()->rect(), QColor(Metrics::kSelectedBackground));
+    }
+    else
+    {
+        pDC->fillRect(viewport()->rect(), Metrics::ButtonFace());
+    }
+    // The labels and cells are repainted with the view by the toolkit; a
+    // request from inside the painting would only start another round.
+}
+
+QColor CEntryControlView::OnCtlColorText() const
+{
+    return m_bSelected ? QColor(Metrics::kSelectedBackground) : Metrics::ButtonFace();
+}
+
+QColor CEntryControlView::OnCtlColorBrush() const
+{
+    return m_bSelected ? m_brushSelected : m_brushNormal;
+}
+
+void CEntryControlView::OnDestroy()
+{
+    CHollastrinDlg* pDlg = m_pDlg;
+    const auto nObj = pDlg->m_ObjectList.size();
+    const auto nSel = pDlg->m_SelectedList.size();
+    if (m_bSelected == 1)
+    {
+        pDlg->m_SelectedList.removeAt(m_nSelIndex);
+        if (nSel == 2 && m_nSelIndex == 0)
+            pDlg->m_SelectedList.at(0)->m_nSelIndex = 0;
+        m_bSelected = 0;
+    }
+    for (auto k = m_nListIndex + 1; k < nObj; ++k)
+        --pDlg->m_ObjectList.at(k)->m_nListIndex;
+    pDlg->m_ObjectList.removeAt(m_nListIndex);
+    pDlg->m_nEditControlCount -= m_nRows * m_nCols;
+
+    QListWidget* pList = pDlg->ObjectListBox();
+    const QString number = QString::number(m_pFrame->m_nObjectNumber);
+    for (int k = 0; k < pList->count(); ++k)
+    {
+        if (pList->item(k)->text() == number)
+        {
+            delete pList->takeItem(k);
+            break;
+        }
+    }
+}
+
+int CEntryControlView::IsLegalNumber(const char* pText)
+{
+    for (const char* p = pText; *p; ++p)
+    {
+        const char c = *p;
+        if (!((c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E'))
+            return 0;
+    }
+    return 1;
+}
+
+void CEntryControlView::ReadCells()
+{
+    for (int i = 0; i < m_nRows; ++i)
+    {
+        for (int j = 0; j < m_nCols; ++j)
+        {
+            // Any character outside the 15 fails the test below, so the text
+            // can be taken as UTF-8 bytes without harm.
+            QByteArray text = m_pCells[i][j]->text().left(kMaxCellText).toUtf8();
+            if (!IsLegalNumber(text.constData()))
+                throw static_cast<const char*>(MessageText::kIllegalCharacter);
+            m_pValues[i][j] = ParseNumberPrefix(std::string_view(text.constData(), text.size()));
+        }
+    }
+}
+
+void CEntryControlView::WriteCells()
+{
+    for (int i = 0; i < m_nRows; ++i)
+        for (int j = 0; j < m_nCols; ++j)
+            m_pCells[i][j]->setText(QString::fromStdString(FormatCellNumber(m_pValues[i][j])));
+    FocusFirstCell();
+}
+
+void CEntryControlView::InvalidateChildren()
+{
+    for (int i = 0; i < m_nRows; ++i)
+    {
+        m_pRowLabels[i]->update();
+        for (int j = 0; j < m_nCols; ++j)
+            m_pCells[i][j]->update();
+    }
+    for (int j = 0; j < m_nCols; ++j)
+        m_pColLabels[j]->update();
+}
+
+void CEntryControlView::Invalidate()
+{
+    viewport()->update();
+    InvalidateChildren();
+}
+
+void CEntryControlView::FocusFirstCell()
+{
+    CEntryControl& cell = Cell(0, 0);
+    cell.setFocus(Qt::OtherFocusReason);
+    cell.selectAll();
+}
+
+void CEntryControlView::contextMenuEvent(QContextMenuEvent* pEvent)
+{
+    // The right click has done its work in mousePressEvent.
+    pEvent->accept();
+}
+
+void CEntryControlView::mousePressEvent(QMouseEvent* pEvent)
+{
+    if (pEvent->button() == Qt::RightButton)
+    {
+        pEvent->accept();
+        OnRButtonDown(0, pEvent->position().toPoint());
+        return;
+    }
+    QScrollArea::mousePressEvent(pEvent);
+}
+
+void CEntryControlView::paintEvent(QPaintEvent* /*pEvent*/)
+{
+    QPainter painter(viewport());
+    OnDraw(&painter);
+}
+
+void CEntryControlView::resizeEvent(QResizeEvent* pEvent)
+{
+    QScrollArea::resizeEvent(pEvent);
+    // The scroll area shows or hides its bars for the new ranges through a
+    // queued call; run it now, so that the bars are right when the window is.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    OnSize(0, width(), height());
+}

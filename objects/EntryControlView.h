@@ -1,0 +1,101 @@
+// The object view: the scrolling grid of labels and cells of one object.
+#pragma once
+
+#include <QLabel>
+#include <QScrollArea>
+#include <QSize>
+
+#include <memory>
+
+class CEntryControl;
+class CEntryControlView;
+class CHollastrinDlg;
+class CObjectFrame;
+class QPainter;
+
+// Identifier counters for the child windows of object views, global to the
+// program and never reset.
+extern int g_nNextViewID;
+extern int g_nNextColLabelID;
+extern int g_nNextRowLabelID;
+extern int g_nNextCellID;
+
+// A row or column number beside the grid; drawn in the view's colours.
+class CGridLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    CGridLabel(const QString& strText, CEntryControlView* pView, QWidget* pParent);
+
+    CEntryControlView* m_pView;
+
+protected:
+    void paintEvent(QPaintEvent* pEvent) override;
+};
+
+class CEntryControlView : public QScrollArea
+{
+    Q_OBJECT
+
+public:
+    // Registers itself as the dialog's m_pNewView and the frame's m_pView and
+    // builds the grid with all labels and blank cells.
+    CEntryControlView(CObjectFrame* pFrame, CHollastrinDlg* pDlg, int nRows, int nCols);
+    ~CEntryControlView() override;
+
+    int OnCreate();
+    void OnSize(unsigned nType, int cx, int cy);
+    // A right click on the view's background: select or deselect the object.
+    void OnRButtonDown(unsigned nFlags, const QPoint& point);
+    void OnDraw(QPainter* pDC);
+    // The colours a label is drawn in: text background and rectangle.
+    QColor OnCtlColorText() const;
+    QColor OnCtlColorBrush() const;
+    // Removes the object from the dialog's lists, count and list box.
+    void OnDestroy();
+
+    // Reads every cell into m_pValues; throws MessageText::kIllegalCharacter
+    // (as const char*) at the first cell with a character outside the 15.
+    void ReadCells();
+    // Writes m_pValues into the cells, then focuses cell (0, 0).
+    void WriteCells();
+    // 1 when every character is a digit, '.', '+', '-', 'e' or 'E'.
+    static int IsLegalNumber(const char* pText);
+    void InvalidateChildren();
+    // Repaints the view in the colours of m_bSelected.
+    void Invalidate();
+
+    // Focuses cell (0, 0) and selects its text.
+    void FocusFirstCell();
+    // The grid widget inside the scroll area that holds labels and cells.
+    QWidget* GridWidget() const { return m_pGrid; }
+    CEntryControl& Cell(int nRow, int nCol) const { return *m_pCells[nRow][nCol]; }
+
+    QSize m_sizeTotal;
+    QColor m_brushSelected;
+    QColor m_brushNormal;
+    QFont m_font;
+    int m_bSelected = 0;
+    int m_nRows = 0;
+    int m_nCols = 0;
+    int m_nListIndex = 0;
+    int m_nSelIndex = 0;
+    // m_pValues[i][j]: the numbers of the object.
+    std::unique_ptr<std::unique_ptr<double[]>[]> m_pValues;
+    // m_pCells[i][j]: the cells (owned by the grid widget as Qt children).
+    std::unique_ptr<std::unique_ptr<CEntryControl*[]>[]> m_pCells;
+    std::unique_ptr<CGridLabel*[]> m_pRowLabels;
+    std::unique_ptr<CGridLabel*[]> m_pColLabels;
+    CObjectFrame* m_pFrame = nullptr;
+    CHollastrinDlg* m_pDlg = nullptr;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void paintEvent(QPaintEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
+
+private:
+    QWidget* m_pGrid = nullptr;
+};

@@ -1,0 +1,98 @@
+#include "Metrics.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QImageReader>
+#include <QPalette>
+#include <QProxyStyle>
+#include <QStyleFactory>
+
+namespace
+{
+// Rounds n / d to the nearest integer, halves away from zero (d > 0).
+int RoundDiv(int n, int d)
+{
+    return n >= 0 ? (2 * n + d) / (2 * d) : -((-2 * n + d) / (2 * d));
+}
+
+// Fusion with the classic scroll-bar thickness.
+class CQuindleStyle : public QProxyStyle
+{
+public:
+    CQuindleStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* pOption,
+                    const QWidget* pWidget) const override
+    {
+        if (metric == PM_ScrollBarExtent)
+            return Metrics::kScrollBarExtent;
+        return QProxyStyle::pixelMetric(metric, pOption, pWidget);
+    }
+};
+} // namespace
+
+// The program's compiled-in resources (icons, help page) live in a static
+// library; registering them here keeps the linker from dropping them. Outside
+// any namespace, as the resource's initialiser is a global function.
+static void InitResources()
+{
+    Q_INIT_RESOURCE(quindle);
+}
+
+namespace Metrics
+{
+int DluToPixelsX(int nDlu)
+{
+    return RoundDiv(nDlu * kBaseUnitX, 4);
+}
+
+int DluToPixelsY(int nDlu)
+{
+    return RoundDiv(nDlu * kBaseUnitY, 8);
+}
+
+QRect DluRect(int x, int y, int w, int h)
+{
+    return QRect(DluToPixelsX(x), DluToPixelsY(y), DluToPixelsX(w), DluToPixelsY(h));
+}
+
+QFont DialogFont()
+{
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    return font;
+}
+
+QFont CellFont(int nLogPixelsY)
+{
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(nLogPixelsY * 8 / 72);
+    font.setWeight(QFont::Medium);
+    return font;
+}
+
+QColor ButtonFace()
+{
+    return QApplication::palette().color(QPalette::Button);
+}
+
+void ApplyApplicationLook()
+{
+    InitResources();
+    auto* pStyle = new CQuindleStyle; // owned by the application
+    QApplication::setStyle(pStyle);
+    QApplication::setPalette(pStyle->standardPalette());
+    QApplication::setFont(DialogFont());
+
+    QIcon icon;
+    if (QFile::exists(QStringLiteral(":/icons/quindle-32.png")))
+        icon.addFile(QStringLiteral(":/icons/quindle-32.png"), QSize(32, 32));
+    if (QFile::exists(QStringLiteral(":/icons/quindle.svg")) &&
+        QImageReader::supportedImageFormats().contains("svg"))
+        icon.addFile(QStringLiteral(":/icons/quindle.svg"));
+    QApplication::setWindowIcon(icon);
+}
+} // namespace Metrics

@@ -1,0 +1,253 @@
+// The main dialog: controls, texts, the system menu stand-in, the About box,
+// ending, and the message box itself.
+#include "Hollastrin.h"
+#include "Metrics.h"
+#include "UiTestSupport.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using DialogTest = UiTest;
+
+TEST_F(DialogTest, TemplateControlsTextsAndGeometry)
+{
+    EXPECT_EQ(m_pDlg->windowTitle(), "Quindle");
+    EXPECT_EQ(m_pDlg->geometry().size(), QSize(222, 374));
+
+    struct Expected
+    {
+        int nID;
+        const char* pText;
+        int x, y, w, h;
+    };
+    const Expected buttons[] = {
+        {57671, "Zeroed Object", 8, 48, 64, 15}, {57674, "Random Object", 75, 48, 64, 15},
+        {57672, "File Save", 35, 72, 53, 15},    {57673, "File Load", 91, 72, 53, 15},
+        {1007, "Mag", 39, 99, 23, 16},           {1044, "Slv", 117, 168, 23, 16},
+        {1032, "Cmp", 91, 168, 23, 16},          {57670, "Help", 35, 211, 53, 15},
+        {1, "Close", 91, 211, 53, 15},           {57676, "Close  All  Objects", 35, 194, 109, 15},
+    };
+    for (const Expected& e : buttons)
+    {
+        auto* pButton = qobject_cast<QPushButton*>(m_pDlg->GetDlgItem(e.nID));
+        ASSERT_NE(pButton, nullptr) << e.nID;
+        EXPECT_EQ(pButton->text().toStdString(), e.pText);
+        EXPECT_EQ(pButton->geometry(), Metrics::DluRect(e.x, e.y, e.w, e.h)) << e.pText;
+        EXPECT_FALSE(pButton->focusPolicy() & Qt::TabFocus) << e.pText;
+    }
+    // Dialog units to pixels, halves away from zero.
+    EXPECT_EQ(Metrics::DluRect(35, 194, 109, 15), QRect(53, 315, 164, 24));
+    EXPECT_EQ(Metrics::DluRect(39, 132, 23, 16), QRect(59, 215, 35, 26));
+
+    const int opIds[] = {1007, 1035, 1040, 1041, 1006, 1029, 1031, 1033,
+                         1036, 1037, 1038, 1039, 1042, 1030, 1032, 1044};
+    for (int nID : opIds)
+        EXPECT_NE(qobject_cast<QPushButton*>(m_pDlg->GetDlgItem(nID)), nullptr) << nID;
+
+    EXPECT_EQ(qobject_cast<QLabel*>(m_pDlg->GetDlgItem(1043))->text(), "Select Rows");
+    EXPECT_EQ(qobject_cast<QLabel*>(m_pDlg->GetDlgItem(1034))->text(), "Select Columns");
+
+    QListWidget* pList = m_pDlg->ObjectListBox();
+    EXPECT_EQ(pList, m_pDlg->GetDlgItem(1048));
+    EXPECT_EQ(pList->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(pList->geometry(), Metrics::DluRect(4, 72, 28, 154));
+    EXPECT_EQ(pList->count(), 0);
+
+    // Size lists "1" to "20" in numeric order, nothing chosen; only they are
+    // tab stops, and the rows list has the focus.
+    for (QComboBox* pCombo : {m_pDlg->RowsBox(), m_pDlg->ColsBox()})
+    {
+        ASSERT_EQ(pCombo->count(), 20);
+        for (int k = 0; k < 20; ++k)
+            EXPECT_EQ(pCombo->itemText(k), QString::number(k + 1));
+        EXPECT_EQ(pCombo->currentIndex(), -1);
+        EXPECT_TRUE(pCombo->focusPolicy() & Qt::TabFocus);
+    }
+    EXPECT_EQ(m_pDlg->RowsBox()->geometry().topLeft(), QPoint(33, 46));
+    EXPECT_EQ(m_pDlg->focusWidget(), m_pDlg->RowsBox());
+
+    const QStringList groups = {"Create New Object", "Vector", "Matrix"};
+    QStringList found;
+    for (QGroupBox* pGroup : m_pDlg->findChildren<QGroupBox*>())
+        found << pGroup->title();
+    found.sort();
+    QStringList expectedGroups = groups;
+    expectedGroups.sort();
+    EXPECT_EQ(found, expectedGroups);
+}
+
+TEST_F(DialogTest, EveryTextFitsItsControl)
+{
+    for (QPushButton* pButton : m_pDlg->findChildren<QPushButton*>())
+    {
+        const int textWidth = pButton->fontMetrics().horizontalAdvance(pButton->text());
+        EXPECT_LE(textWidth + 4, pButton->width()) << pButton->text().toStdString();
+        EXPECT_LE(pButton->fontMetrics().height(), pButton->height());
+    }
+    for (QLabel* pLabel : m_pDlg->findChildren<QLabel*>())
+    {
+        EXPECT_LE(pLabel->fontMetrics().horizontalAdvance(pLabel->text()), pLabel->width())
+            << pLabel->text().toStdString();
+        EXPECT_LE(pLabel->fontMetrics().height(), pLabel->height() + 1);
+    }
+    // "Select Columns" stays centred over the columns list.
+    const QRect columns = m_pDlg->GetDlgItem(1034)->geometry();
+    EXPECT_NEAR(columns.center().x(), Metrics::DluRect(79, 13, 56, 9).center().x(), 1);
+}
+
+TEST_F(DialogTest, ContextMenuIsTheSystemMenuAndOpensTheAboutBox)
+{
+    QStringList actions;
+    bool bSeparatorBeforeAbout = false;
+    QTimer::singleShot(0,
+                       [&]
+                       {
+                           auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                           ASSERT_NE(pMenu, nullptr);
+                           const QList<QAction*> list = pMenu->actions();
+                           for (QAction* pAction : list)
+                               actions << (pAction->isSeparator() ? "-" : pAction->text());
+                           bSeparatorBeforeAbout = list.size() == 3 && list[1]->isSeparator();
+                           pMenu->close();
+                       });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            m_pDlg->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(m_pDlg.get(), &event);
+    EXPECT_EQ(actions, (QStringList{"Close", "-", "&About Hollastrin..."}));
+    EXPECT_TRUE(bSeparatorBeforeAbout);
+
+    QStringList texts;
+    QString title;
+    bool bWindowModal = false;
+    AnswerNextModal(
+        [&](QWidget* pModal)
+        {
+            title = pModal->windowTitle();
+            bWindowModal = pModal->windowModality() == Qt::WindowModal;
+            for (QLabel* pLabel : pModal->findChildren<QLabel*>())
+            {
+                if (pLabel->text().isEmpty())
+                    continue;
+                texts << pLabel->text();
+                // Every line shows whole.
+                if (pLabel->wordWrap())
+                    EXPECT_LE(pLabel->heightForWidth(pLabel->width()), pLabel->height());
+                else
+                    EXPECT_LE(pLabel->fontMetrics().horizontalAdvance(pLabel->text()),
+                              pLabel->width());
+            }
+        });
+    m_pDlg->OnSysCommand(IDM_ABOUTBOX, 0);
+    EXPECT_EQ(title, "About Quindle");
+    EXPECT_TRUE(bWindowModal);
+    EXPECT_TRUE(texts.contains("Quindle Version 1.0"));
+    EXPECT_TRUE(texts.contains(kAboutDescription));
+    EXPECT_TRUE(m_pDlg->isVisible());
+}
+
+TEST_F(DialogTest, EnterOutsideButtonsEscapeAndCloseEndTheDialogAfterTheObjects)
+{
+    CEntryControlView* pView = Zeroed(2, 2);
+    ASSERT_NE(pView, nullptr);
+    QPointer<CObjectFrame> pFrame = pView->m_pFrame;
+
+    m_pDlg->RowsBox()->setFocus();
+    QTest::keyClick(m_pDlg->RowsBox(), Qt::Key_Return);
+    EXPECT_FALSE(m_pDlg->isVisible());
+    EXPECT_EQ(m_pDlg->result(), QDialog::Accepted);
+    EXPECT_TRUE(pFrame.isNull()); // destroyed with the dialog's lists still there
+    EXPECT_TRUE(m_pDlg->m_ObjectList.isEmpty());
+    EXPECT_EQ(m_pDlg->ObjectListBox()->count(), 0);
+    EXPECT_EQ(m_pDlg->m_nEditControlCount, 0);
+
+    m_pDlg->show();
+    QTest::keyClick(m_pDlg.get(), Qt::Key_Escape);
+    EXPECT_FALSE(m_pDlg->isVisible());
+
+    // Enter on a focused push button presses that button instead.
+    m_pDlg->show();
+    m_pDlg->RowsBox()->setCurrentIndex(0);
+    m_pDlg->ColsBox()->setCurrentIndex(0);
+    auto* pZeroed = qobject_cast<QPushButton*>(m_pDlg->GetDlgItem(IDC_ZEROED_OBJECT));
+    pZeroed->setFocus();
+    QTest::keyClick(pZeroed, Qt::Key_Return);
+    EXPECT_TRUE(m_pDlg->isVisible());
+    EXPECT_EQ(m_pDlg->m_ObjectList.size(), 1);
+
+    qobject_cast<QPushButton*>(m_pDlg->GetDlgItem(IDC_CLOSE))->click();
+    EXPECT_FALSE(m_pDlg->isVisible());
+    EXPECT_TRUE(m_pDlg->m_ObjectList.isEmpty());
+}
+
+TEST_F(DialogTest, HelpShowsOneWindow)
+{
+    CHollastrinApp::OnHelp();
+    QWidget* pHelp = CHollastrinApp::HelpWindow();
+    ASSERT_NE(pHelp, nullptr);
+    EXPECT_TRUE(pHelp->isVisible());
+    EXPECT_EQ(pHelp->parentWidget(), nullptr);
+    CHollastrinApp::OnHelp();
+    EXPECT_EQ(CHollastrinApp::HelpWindow(), pHelp);
+    m_pDlg->done(QDialog::Accepted);
+    EXPECT_EQ(CHollastrinApp::HelpWindow(), nullptr);
+}
+
+// The real box: caption, text, icon, one OK button, window-modal to the main
+// dialog only, so that object windows keep working while it is open.
+TEST_F(DialogTest, RealMessageBoxBlocksOnlyTheMainDialog)
+{
+    CEntryControlView* pView = Zeroed(2, 2);
+    ASSERT_NE(pView, nullptr);
+    CObjectFrame* pFrame = pView->m_pFrame;
+    const int nObjectsBefore = int(m_pDlg->m_ObjectList.size());
+
+    const MessageBoxHook hook = SetMessageBoxHook(nullptr);
+    QString caption, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int nButtons = 0;
+    bool bSelectedMeanwhile = false;
+    AnswerNextModal(
+        [&](QWidget* pModal)
+        {
+            auto* pBox = qobject_cast<QMessageBox*>(pModal);
+            ASSERT_NE(pBox, nullptr);
+            caption = pBox->windowTitle();
+            text = pBox->text();
+            icon = pBox->icon();
+            nButtons = int(pBox->buttons().size());
+            EXPECT_EQ(pBox->windowModality(), Qt::WindowModal);
+            EXPECT_EQ(pBox->parentWidget(), m_pDlg.get());
+
+            // A click on the object window gets through...
+            const QPoint inFrame = pView->viewport()->mapTo(pFrame, QPoint(3, 3));
+            QTest::mouseClick(pFrame->windowHandle(), Qt::RightButton, {}, inFrame);
+            bSelectedMeanwhile = pView->m_bSelected == 1;
+            // ...a click on the main dialog does not.
+            auto* pZeroed = m_pDlg->GetDlgItem(IDC_ZEROED_OBJECT);
+            QTest::mouseClick(m_pDlg->windowHandle(), Qt::LeftButton, {},
+                              pZeroed->geometry().center());
+        });
+    m_pDlg->OnCmp(); // nothing selected: the exclamation box
+    SetMessageBoxHook(hook);
+
+    EXPECT_EQ(caption, "Quindle");
+    EXPECT_EQ(text, MessageText::kSelectTwo);
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_EQ(nButtons, 1);
+    EXPECT_TRUE(bSelectedMeanwhile);
+    EXPECT_EQ(m_pDlg->m_ObjectList.size(), nObjectsBefore);
+
+    const MessageBoxHook hook2 = SetMessageBoxHook(nullptr);
+    AnswerNextModal([&](QWidget* pModal) { icon = qobject_cast<QMessageBox*>(pModal)->icon(); });
+    AppMessageBox(MessageText::kIdentical, MessageIcon::Information);
+    SetMessageBoxHook(hook2);
+    EXPECT_EQ(icon, QMessageBox::Information);
+}

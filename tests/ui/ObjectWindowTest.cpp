@@ -1,0 +1,322 @@
+// Object windows: geometry, titles, cascade, labels, Tab, focus, selection
+// and its highlight, reading cells, closing.
+#include "Matrix.h"
+#include "Metrics.h"
+#include "UiTestSupport.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QTest>
+
+using ObjectWindowTest = UiTest;
+
+namespace
+{
+struct GeometryCase
+{
+    int nRows, nCols;
+    int w, h; // frame size
+    bool bHorizontal, bVertical;
+};
+} // namespace
+
+TEST_F(ObjectWindowTest, SizeAndScrollBarsFollowTheShape)
+{
+    const GeometryCase cases[] = {
+        {1, 1, 167, 91, false, false},  {3, 3, 431, 163, false, false},
+        {3, 4, 431, 178, true, false},  {4, 3, 447, 162, false, true},
+        {20, 20, 447, 178, true, true}, {2, 1, 167, 127, false, false},
+    };
+    for (const GeometryCase& c : cases)
+    {
+        CEntryControlView* pView = Zeroed(c.nRows, c.nCols);
+        ASSERT_NE(pView, nullptr);
+        CObjectFrame* pFrame = pView->m_pFrame;
+        const std::string shape = std::to_string(c.nRows) + "x" + std::to_string(c.nCols);
+        EXPECT_EQ(pFrame->frameGeometry().topLeft(),
+                  CObjectFrame::FramePosition(pFrame->m_nObjectNumber))
+            << shape;
+        EXPECT_EQ(pFrame->geometry().size(), QSize(c.w - 10, c.h - 29)) << shape;
+        EXPECT_EQ(pView->geometry(), pFrame->rect()) << shape;
+        EXPECT_EQ(pView->GridWidget()->size(), QSize(132 * c.nCols + 25, 36 * c.nRows + 25));
+        EXPECT_EQ(pView->horizontalScrollBar()->isVisible(), c.bHorizontal) << shape;
+        EXPECT_EQ(pView->verticalScrollBar()->isVisible(), c.bVertical) << shape;
+        if (c.bVertical)
+        {
+            EXPECT_EQ(pView->verticalScrollBar()->width(), 16);
+        }
+        m_pDlg->OnCloseAllObjects();
+    }
+}
+
+TEST_F(ObjectWindowTest, MaximisingShowsTheWholeGridAndRestoringKeepsTheSize)
+{
+    CEntryControlView* pView = Zeroed(4, 4);
+    CObjectFrame* pFrame = pView->m_pFrame;
+    pFrame->showMaximized();
+    QTRY_VERIFY(pFrame->isMaximized());
+    QTRY_VERIFY(pFrame->width() > 600);
+    QTest::qWait(20);
+    EXPECT_TRUE(pFrame->isMaximized());
+    EXPECT_EQ(pView->size(), pFrame->size());
+    EXPECT_FALSE(pView->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(pView->Cell(0, 0).geometry().topLeft(), QPoint(25, 25));
+    pFrame->showNormal();
+    QTRY_COMPARE(pFrame->geometry().size(), QSize(437, 149));
+}
+
+TEST_F(ObjectWindowTest, CascadePositions)
+{
+    for (int k = 1; k <= 11; ++k)
+        ASSERT_NE(Zeroed(1, 1), nullptr);
+    const auto& list = m_pDlg->m_ObjectList;
+    EXPECT_EQ(list.at(0)->m_pFrame->frameGeometry().topLeft(), QPoint(231, 2));
+    EXPECT_EQ(list.at(1)->m_pFrame->frameGeometry().topLeft(), QPoint(236, 37));
+    EXPECT_EQ(list.at(9)->m_pFrame->frameGeometry().topLeft(), QPoint(276, 317));
+    EXPECT_EQ(list.at(10)->m_pFrame->frameGeometry().topLeft(), QPoint(231, 2));
+}
+
+TEST_F(ObjectWindowTest, TitlesAndNamesOfZeroedResultAndLoadedObjects)
+{
+    CEntryControlView* p1 = Zeroed(2, 3);
+    CEntryControlView* p2 = Zeroed(2, 3);
+    EXPECT_EQ(p1->m_pFrame->windowTitle(), "1  [2X3]");
+    EXPECT_EQ(p1->m_pFrame->m_strName, "1");
+    EXPECT_EQ(p1->m_pFrame->m_nObjectNumber, 1);
+
+    CMatrix sum(2, 2);
+    sum.SetElement(0, 0, 1.0 / 3.0);
+    sum.SetElement(1, 1, 12345678901.0);
+    m_pDlg->CreateResultObject(sum, "Add(", p1, p2);
+    CEntryControlView* p3 = m_pDlg->m_ObjectList.last();
+    EXPECT_EQ(p3->m_pFrame->windowTitle(), "3  Add(1,2)  [2X2]");
+    EXPECT_EQ(p3->m_pFrame->m_strName, "Add(1,2)");
+    EXPECT_EQ(p3->Cell(0, 0).text(), "0.3333333333");
+    EXPECT_EQ(p3->Cell(0, 1).text(), "0");
+    EXPECT_EQ(p3->Cell(1, 1).text(), "1.23456789E+010");
+
+    m_pDlg->CreateResultObject(CMatrix(1, 1), "Trp(", p3, nullptr);
+    EXPECT_EQ(m_pDlg->m_ObjectList.last()->m_pFrame->m_strName, "Trp(Add(1,2))");
+
+    CMatrix loaded(2, 3);
+    loaded.SetElement(0, 1, -2.5);
+    m_pDlg->CreateLoadedObject(loaded, "  /tmp/some file.txt");
+    CEntryControlView* p5 = m_pDlg->m_ObjectList.last();
+    EXPECT_EQ(p5->m_pFrame->windowTitle(), "5  /tmp/some file.txt  [2X3]");
+    EXPECT_EQ(p5->m_pFrame->m_strName, "5");
+    EXPECT_EQ(p5->Cell(0, 1).text(), "-2.5");
+    EXPECT_EQ(p5->m_pValues[0][1], -2.5);
+    EXPECT_EQ(m_pDlg->ObjectListBox()->item(4)->text(), "5");
+}
+
+TEST_F(ObjectWindowTest, LabelsAndBlankCells)
+{
+    const int nCellsBefore = g_nNextCellID;
+    CEntryControlView* pView = Zeroed(12, 2);
+    EXPECT_EQ(g_nNextCellID, nCellsBefore + 24);
+    EXPECT_EQ(pView->m_pRowLabels[0]->text(), "1  ");
+    EXPECT_EQ(pView->m_pRowLabels[11]->text(), "12 ");
+    EXPECT_EQ(pView->m_pColLabels[1]->text(), "2  ");
+    EXPECT_EQ(pView->m_pRowLabels[1]->geometry(), QRect(4, 63, 16, 16));
+    EXPECT_EQ(pView->m_pColLabels[1]->geometry(), QRect(208, 5, 16, 15));
+    EXPECT_EQ(pView->Cell(1, 1).geometry(), QRect(157, 61, 117, 19));
+    EXPECT_EQ(pView->Cell(1, 1).m_nIndex, 3);
+    EXPECT_TRUE(pView->Cell(11, 1).text().isEmpty());
+    EXPECT_EQ(pView->Cell(0, 0).font().pixelSize(), pView->logicalDpiY() * 8 / 72);
+    EXPECT_EQ(pView->Cell(0, 0).font().weight(), QFont::Medium);
+    EXPECT_EQ(Metrics::CellFont(120).pixelSize(), 13);
+
+    const CMatrix m(pView);
+    EXPECT_EQ(m.m_nRows, 12);
+    EXPECT_EQ(m.GetElement(11, 1), 0.0);
+}
+
+TEST_F(ObjectWindowTest, TabAndShiftTabWalkForwardAndWrap)
+{
+    CEntryControlView* pView = Zeroed(2, 3);
+    CObjectFrame* pFrame = pView->m_pFrame;
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 3; ++j)
+            pView->Cell(i, j).setText(QString::number(10 * i + j + 1));
+
+    auto tabFrom = [&](int i, int j, Qt::KeyboardModifiers mods) -> CEntryControl*
+    {
+        pView->Cell(i, j).setFocus();
+        QTest::keyClick(&pView->Cell(i, j), Qt::Key_Tab, mods);
+        return qobject_cast<CEntryControl*>(pFrame->focusWidget());
+    };
+    EXPECT_EQ(tabFrom(0, 0, {}), &pView->Cell(0, 1));
+    EXPECT_EQ(tabFrom(0, 2, {}), &pView->Cell(1, 0));
+    EXPECT_EQ(tabFrom(1, 2, {}), &pView->Cell(0, 0));
+    EXPECT_EQ(tabFrom(0, 2, Qt::ShiftModifier), &pView->Cell(1, 0));
+    QTest::keyClick(&pView->Cell(1, 0), Qt::Key_Backtab);
+    EXPECT_EQ(pFrame->focusWidget(), &pView->Cell(1, 1));
+    // The target's whole text is selected and no tab entered any cell.
+    EXPECT_EQ(pView->Cell(1, 1).selectedText(), "12");
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 3; ++j)
+            EXPECT_FALSE(pView->Cell(i, j).text().contains('\t'));
+    // Typing replaces the selected text.
+    QTest::keyClicks(&pView->Cell(1, 1), "7x");
+    EXPECT_EQ(pView->Cell(1, 1).text(), "7x");
+
+    CEntryControlView* pOne = Zeroed(1, 1);
+    pOne->Cell(0, 0).setText("5");
+    pOne->Cell(0, 0).deselect();
+    QTest::keyClick(&pOne->Cell(0, 0), Qt::Key_Tab);
+    EXPECT_EQ(pOne->m_pFrame->focusWidget(), &pOne->Cell(0, 0));
+    EXPECT_EQ(pOne->Cell(0, 0).selectedText(), "5");
+
+    CEntryControlView* pColumn = Zeroed(3, 1);
+    pColumn->Cell(2, 0).OnChar(9, 1, 0);
+    EXPECT_EQ(pColumn->m_pFrame->focusWidget(), &pColumn->Cell(0, 0));
+}
+
+TEST_F(ObjectWindowTest, ActivatingAWindowFocusesTheFirstCellWithItsTextSelected)
+{
+    CEntryControlView* p1 = Zeroed(2, 2);
+    CEntryControlView* p2 = Zeroed(2, 2);
+    p1->Cell(0, 0).setText("3.5");
+    p1->Cell(1, 1).setFocus();
+    p1->Cell(1, 1).deselect();
+    p2->m_pFrame->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), p2->m_pFrame);
+    p1->m_pFrame->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), p1->m_pFrame);
+    QTRY_COMPARE(QApplication::focusWidget(), &p1->Cell(0, 0));
+    EXPECT_EQ(p1->Cell(0, 0).selectedText(), "3.5");
+}
+
+TEST_F(ObjectWindowTest, SelectionRulesAndTheirMessage)
+{
+    CEntryControlView* p1 = Zeroed(2, 2);
+    CEntryControlView* p2 = Zeroed(2, 2);
+    CEntryControlView* p3 = Zeroed(2, 2);
+    auto& sel = m_pDlg->m_SelectedList;
+
+    RightClick(p1);
+    RightClick(p2);
+    ASSERT_EQ(sel.size(), 2);
+    EXPECT_EQ(p2->m_nSelIndex, 1);
+    RightClick(p3);
+    ExpectBox(MessageText::kTwoAlreadySelected);
+    EXPECT_EQ(p3->m_bSelected, 0);
+    EXPECT_EQ(sel, (QList<CEntryControlView*>{p1, p2}));
+
+    // Deselecting the first moves the second to entry 0.
+    RightClick(p1);
+    EXPECT_EQ(p1->m_bSelected, 0);
+    EXPECT_EQ(sel, QList<CEntryControlView*>{p2});
+    EXPECT_EQ(p2->m_nSelIndex, 0);
+    RightClick(p3);
+    EXPECT_EQ(p3->m_nSelIndex, 1);
+
+    // A right click inside a cell selects nothing.
+    QTest::mouseClick(&p1->Cell(0, 0), Qt::RightButton);
+    EXPECT_EQ(p1->m_bSelected, 0);
+    // A click on a label is a click on the background.
+    QTest::mouseClick(p1->m_pRowLabels[0], Qt::RightButton);
+    ExpectBox(MessageText::kTwoAlreadySelected);
+
+    // Closing the window of entry 0 leaves the other selected, as entry 0.
+    p2->m_pFrame->close();
+    EXPECT_EQ(sel, QList<CEntryControlView*>{p3});
+    EXPECT_EQ(p3->m_nSelIndex, 0);
+    EXPECT_EQ(m_pDlg->m_ObjectList, (QList<CEntryControlView*>{p1, p3}));
+    EXPECT_EQ(p3->m_nListIndex, 1);
+    EXPECT_EQ(m_pDlg->ObjectListBox()->item(1)->text(), "3");
+    EXPECT_EQ(m_pDlg->m_nEditControlCount, 8);
+}
+
+TEST_F(ObjectWindowTest, HighlightCoversTheGridWhateverTheScrollPosition)
+{
+    CEntryControlView* pView = Zeroed(5, 5);
+    const QColor selected(0, 200, 250);
+    auto colourAt = [pView](QPoint p) { return pView->viewport()->grab().toImage().pixelColor(p); };
+
+    EXPECT_EQ(colourAt(QPoint(2, 2)), Metrics::ButtonFace());
+    RightClick(pView);
+    EXPECT_EQ(colourAt(QPoint(2, 2)), selected);
+    pView->horizontalScrollBar()->setValue(pView->horizontalScrollBar()->maximum());
+    pView->verticalScrollBar()->setValue(pView->verticalScrollBar()->maximum());
+    const QSize vp = pView->viewport()->size();
+    EXPECT_EQ(colourAt(QPoint(vp.width() - 2, vp.height() - 2)), selected);
+    // The labels: their rectangle in the dark brush, the digits on the light.
+    const QImage label = pView->m_pRowLabels[4]->grab().toImage();
+    EXPECT_EQ(label.pixelColor(0, 15), QColor(0, 100, 120));
+
+    m_pDlg->DeselectOne();
+    EXPECT_EQ(pView->m_bSelected, 0);
+    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_EQ(colourAt(QPoint(vp.width() - 2, vp.height() - 2)), Metrics::ButtonFace());
+    EXPECT_EQ(pView->m_pRowLabels[4]->grab().toImage().pixelColor(0, 15), Metrics::ButtonFace());
+}
+
+TEST_F(ObjectWindowTest, ReadingCells)
+{
+    CEntryControlView* pView = Zeroed(1, 9);
+    const char* texts[] = {"1e3", "-.5", "+7", "2E-2", "1-2", "1.2.3", "-", "e", ""};
+    const double values[] = {1000, -0.5, 7, 0.02, 1, 1.2, 0, 0, 0};
+    for (int j = 0; j < 9; ++j)
+        pView->Cell(0, j).setText(texts[j]);
+    const CMatrix m(pView);
+    for (int j = 0; j < 9; ++j)
+        EXPECT_EQ(m.GetElement(0, j), values[j]) << texts[j];
+
+    // The 99-character cut: a digit at position 100 is not read.
+    pView->Cell(0, 0).setText(QString(98, '0') + "12");
+    pView->ReadCells();
+    EXPECT_EQ(pView->m_pValues[0][0], 1.0);
+    // ...and an illegal character past it is not seen.
+    pView->Cell(0, 0).setText(QString(99, '1') + " x");
+    EXPECT_NO_THROW(pView->ReadCells());
+
+    for (const char* bad : {" 1", "1 ", "1,5", "1 2", "0x1", "\xc3\xa9", "1\t"})
+    {
+        EXPECT_EQ(CEntryControlView::IsLegalNumber(bad), 0) << bad;
+    }
+    EXPECT_EQ(CEntryControlView::IsLegalNumber("0123456789.+-eE"), 1);
+    EXPECT_EQ(CEntryControlView::IsLegalNumber(""), 1);
+}
+
+TEST_F(ObjectWindowTest, AnIllegalCellLeavesTheValuesPartlyRefreshed)
+{
+    CEntryControlView* pView = Zeroed(2, 2);
+    pView->m_pValues[1][0] = 9.0;
+    pView->m_pValues[1][1] = 9.0;
+    pView->Cell(0, 0).setText("1");
+    pView->Cell(0, 1).setText("2");
+    pView->Cell(1, 0).setText("1,5");
+    pView->Cell(1, 1).setText("4");
+    try
+    {
+        const CMatrix m(pView);
+        ADD_FAILURE() << "no exception";
+    }
+    catch (const char* pText)
+    {
+        EXPECT_STREQ(pText, MessageText::kIllegalCharacter);
+    }
+    EXPECT_EQ(pView->m_pValues[0][0], 1.0);
+    EXPECT_EQ(pView->m_pValues[0][1], 2.0);
+    EXPECT_EQ(pView->m_pValues[1][0], 9.0);
+    EXPECT_EQ(pView->m_pValues[1][1], 9.0);
+    EXPECT_EQ(pView->Cell(1, 0).text(), "1,5");
+}
+
+TEST_F(ObjectWindowTest, ClosingAWindowUpdatesEveryListAtOnce)
+{
+    CEntryControlView* p1 = Zeroed(2, 2);
+    CEntryControlView* p2 = Zeroed(3, 3);
+    CEntryControlView* p3 = Zeroed(1, 4);
+    QPointer<CObjectFrame> pFrame2 = p2->m_pFrame;
+    pFrame2->close();
+    EXPECT_EQ(m_pDlg->m_ObjectList, (QList<CEntryControlView*>{p1, p3}));
+    EXPECT_EQ(p3->m_nListIndex, 1);
+    EXPECT_EQ(m_pDlg->m_nEditControlCount, 8);
+    ASSERT_EQ(m_pDlg->ObjectListBox()->count(), 2);
+    EXPECT_EQ(m_pDlg->ObjectListBox()->item(1)->text(), "3");
+    QTRY_VERIFY(pFrame2.isNull()); // released afterwards
+    EXPECT_EQ(m_pDlg->m_nNextObjectNumber, 4);
+}
