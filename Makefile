@@ -1,7 +1,10 @@
 # Quindle: every target installs what it needs, then builds into build/.
 BUILD_DIR ?= build
+SECONDS ?= 60
+SEED ?= 1
+ACTIONS ?= 20000
 
-.PHONY: all build run test bench clean
+.PHONY: all build run test bench test-sanitize fuzz package demo screenshot clean
 
 all: build
 
@@ -16,6 +19,21 @@ test: build
 
 bench: build
 	./$(BUILD_DIR)/bench/bench_engine
+	./$(BUILD_DIR)/bench/bench_power
+	QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bench/bench_ui
+
+# Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize:
+	scripts/setup.sh --deps
+	scripts/test-sanitize.sh
+
+# Each libFuzzer target over its corpus, then SECONDS of new inputs.
+fuzz:
+	scripts/setup.sh --deps
+	scripts/fuzz.sh $(SECONDS)
+
+screenshot: build
+	scripts/screenshot.sh
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-sanitize build-fuzz

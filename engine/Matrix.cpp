@@ -5,12 +5,19 @@
 // code below takes a faster route than the plain loops (the determinant's and
 // the inverse's eliminations, the product's loop order, the power's reuse of
 // buffers), each stored value still goes through exactly the same sequence of
-// roundings; only work whose result is never read again is left out.
+// roundings; only work whose result is never read again, or is known bit for
+// bit already (the repeating products of a power), is left out.
+//
+// Long operations report their progress (Progress.h) between units of work;
+// a sink that throws ends them with nothing changed and nothing leaked.
 #include "Matrix.h"
+
+#include "Progress.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -308,6 +315,30 @@ void MultiplyInto(const CMatrix& a, const CMatrix& b, CMatrix& result) noexcept
     }
 }
 
+// Copies the values of a matrix into another of the same shape.
+void CopyValues(const CMatrix& src, CMatrix& dst) noexcept
+{
+    for (int i = 0; i < src.m_nRows; ++i)
+    {
+        std::copy(src.m_ppValues[i], src.m_ppValues[i] + src.m_nCols, dst.m_ppValues[i]);
+    }
+}
+
+// Whether two matrices of the same shape hold the same bits in every value:
+// NaNs with the same payload are equal, 0.0 and -0.0 differ.
+bool SameBits(const CMatrix& a, const CMatrix& b) noexcept
+{
+    const auto nRowBytes = static_cast<std::size_t>(a.m_nCols) * sizeof(double);
+    for (int i = 0; i < a.m_nRows; ++i)
+    {
+        if (std::memcmp(a.m_ppValues[i], b.m_ppValues[i], nRowBytes) != 0)
+        {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The sign of the cofactor at (i, j): (-1) to the power i + j.
 double CofactorSign(int i, int j) noexcept
 {
@@ -540,13 +571,51 @@ CMatrix Power(const CMatrix& base, const CMatrix& exponent)
     result = base;
     if (nExponent > 1)
     {
-        // result = result x base, k - 1 times, alternating between two
-        // buffers instead of allocating a matrix per product.
+        // The running result r(1) = base, r(t + 1) = r(t) x base, alternating
+        // between two buffers instead of allocating a matrix per product;
+        // r(k) is the answer.
+        //
+        // Each product depends on nothing but the bits of the running result
+        // (the base being fixed), so once a running result comes back bit for bit, the sequence
+        // repeats from there on. Brent's cycle search keeps one mark: a copy
+        // of r(s) taken when the distance from the previous mark reached the
+        // current span, which then doubles. When r(t) equals the mark, the
+        // sequence has period t - s from s on, and r(k) = r(t + (k - t) mod
+        // (t - s)): only those last products remain. Fixed points (identity,
+        // zero, overflow to infinity or NaN, underflow to zero) and short
+        // cycles (permutations) thus end after a handful of products;
+        // everything else costs one comparison per product, which normally
+        // stops at the first element.
+        const long long nExponentLL = nExponent;
+        long long nStep = 1;               // the running result is r(nStep)
+        long long nLastStep = nExponentLL; // the last r that must be computed
+        bool bCycleKnown = false;
         CMatrix next(nOrder, nOrder);
-        for (int nStep = 1; nStep < nExponent; ++nStep)
+        CMatrix mark(nOrder, nOrder);
+        long long nMarkStep = 1;
+        long long nSpan = 1;
+        CopyValues(result, mark);
+        while (nStep < nLastStep)
         {
             MultiplyInto(result, base, next);
             std::swap(result, next);
+            ++nStep;
+            if (!bCycleKnown)
+            {
+                if (SameBits(result, mark))
+                {
+                    const long long nPeriod = nStep - nMarkStep;
+                    nLastStep = nStep + (nExponentLL - nStep) % nPeriod;
+                    bCycleKnown = true;
+                }
+                else if (nStep - nMarkStep == nSpan)
+                {
+                    CopyValues(result, mark);
+                    nMarkStep = nStep;
+                    nSpan *= 2;
+                }
+            }
+            ReportProgress(nStep - 1, nLastStep - 1);
         }
         // A product's result carries a fresh augment block.
         FillIdentityPattern(result.m_ppAugment, nOrder, nOrder);
@@ -711,8 +780,11 @@ CMatrix CMatrix::Cofactor() const
     const int nMinor = nOrder > 0 ? nOrder - 1 : 0;
     CMatrix result(nOrder, nOrder);
     CSquareScratch scratch(nMinor);
+    // One unit of progress per minor.
+    const long long nTotal = static_cast<long long>(nOrder) * nOrder;
     for (int i = 0; i < nOrder; ++i)
     {
+        const long long nDone = static_cast<long long>(i) * nOrder;
         for (int j = 0; j < nOrder; ++j)
         {
             double** const ppMinor = scratch.ResetRows();
@@ -723,6 +795,7 @@ CMatrix CMatrix::Cofactor() const
                 std::copy(pSource + j + 1, pSource + nOrder, ppMinor[r] + j);
             }
             result.m_ppValues[i][j] = EliminationDeterminant(ppMinor, nMinor) * CofactorSign(i, j);
+            ReportProgress(nDone + j + 1, nTotal);
         }
     }
     return result;

@@ -67,6 +67,7 @@ public:
     double DiagonalProduct() const;
     double Determinant() const;
     CMatrix Inverse() const;
+    // Reports progress (Progress.h) once per minor.
     CMatrix Cofactor() const;
     CMatrix Adjoint() const;
     double Magnitude() const;
@@ -103,6 +104,9 @@ CMatrix operator+(const CMatrix& a, const CMatrix& b);
 CMatrix operator-(const CMatrix& a, const CMatrix& b);
 CMatrix operator*(const CMatrix& a, const CMatrix& b);
 CMatrix operator*(const CMatrix& m, double d);
+// The running result times the base, exponent - 1 times, skipping the
+// products whose result is known because the running result has repeated bit
+// for bit. Reports progress (Progress.h) after every product it computes.
 CMatrix Power(const CMatrix& base, const CMatrix& exponent);
 double Dot(const CMatrix& a, const CMatrix& b);
 CMatrix Cross(const CMatrix& a, const CMatrix& b);

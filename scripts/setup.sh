@@ -14,6 +14,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev libeigen3-dev
     locales-all fonts-dejavu-core
     xvfb xauth imagemagick
+    clang libclang-rt-14-dev
 )
 
 missing=()
