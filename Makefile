@@ -1,6 +1,6 @@
 # Quindle: every target installs what it needs, then builds into build/.
 BUILD_DIR ?= build
-SECONDS ?= 60
+FUZZ_SECONDS ?= 60
 SEED ?= 1
 ACTIONS ?= 20000
 
@@ -27,10 +27,10 @@ test-sanitize:
 	scripts/setup.sh --deps
 	scripts/test-sanitize.sh
 
-# Each libFuzzer target over its corpus, then SECONDS of new inputs.
+# Each libFuzzer target over its corpus, then FUZZ_SECONDS of new inputs.
 fuzz:
 	scripts/setup.sh --deps
-	scripts/fuzz.sh $(SECONDS)
+	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 screenshot: build
 	scripts/screenshot.sh
