@@ -4,7 +4,7 @@ FUZZ_SECONDS ?= 60
 SEED ?= 1
 ACTIONS ?= 20000
 
-.PHONY: all build run test bench test-sanitize fuzz package demo screenshot clean
+.PHONY: all build run test bench test-sanitize fuzz package screenshot clean
 
 all: build
 
@@ -31,6 +31,11 @@ test-sanitize:
 fuzz:
 	scripts/setup.sh --deps
 	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# Builds the Debian package, installs it, starts it on a virtual display,
+# removes it again.
+package: build
+	scripts/test-package.sh $(BUILD_DIR)
 
 screenshot: build
 	scripts/screenshot.sh
