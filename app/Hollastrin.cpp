@@ -10,7 +10,10 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
+
+#include <cstdlib>
 
 namespace
 {
@@ -23,7 +26,31 @@ QPointer<QTextBrowser>& HelpBrowser()
     static QPointer<QTextBrowser> s_pBrowser;
     return s_pBrowser;
 }
+
+// F1 anywhere in the window opens the help (or brings it forward).
+void AddHelpKey(QWidget* pWindow)
+{
+    auto* pShortcut = new QShortcut(QKeySequence(Qt::Key_F1), pWindow); // child of the window
+    pShortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(pShortcut, &QShortcut::activated, pWindow, [] { CHollastrinApp::OnHelp(); });
+}
+
+bool IsSet(const char* pValue)
+{
+    return pValue != nullptr && *pValue != '\0';
+}
 } // namespace
+
+bool HasGraphicalSession(const char* pDisplay, const char* pWaylandDisplay, const char* pPlatform)
+{
+    return IsSet(pDisplay) || IsSet(pWaylandDisplay) || IsSet(pPlatform);
+}
+
+bool HasGraphicalSession()
+{
+    return HasGraphicalSession(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
+                               std::getenv("QT_QPA_PLATFORM"));
+}
 
 bool CHollastrinApp::InitInstance()
 {
@@ -32,6 +59,7 @@ bool CHollastrinApp::InitInstance()
     Metrics::ApplyApplicationLook();
 
     CHollastrinDlg dlg;
+    SetUpDialogKeyboard(dlg);
     // The dialog runs until it ends, but is not application-modal: object
     // windows and the help window must stay usable beside it.
     QEventLoop loop;
@@ -51,6 +79,7 @@ void CHollastrinApp::OnHelp()
         pBrowser->setWindowTitle(QString::fromUtf8(kHelpTitle));
         pBrowser->setOpenExternalLinks(false);
         pBrowser->resize(560, 640);
+        AddHelpKey(pBrowser); // harmless there: brings the window forward
         if (QFile::exists(QString::fromUtf8(kHelpPage)))
             pBrowser->setSource(QUrl(QStringLiteral("qrc") + QString::fromUtf8(kHelpPage)));
         else
@@ -70,6 +99,42 @@ void CHollastrinApp::CloseHelp()
 QWidget* CHollastrinApp::HelpWindow()
 {
     return HelpBrowser().data();
+}
+
+void CHollastrinApp::SetUpDialogKeyboard(CHollastrinDlg& dlg)
+{
+    AddHelpKey(&dlg);
+    // Buttons, labels and group boxes are named by their captions; the two
+    // size lists and the object list have none of their own.
+    const struct
+    {
+        int nID;
+        const char* pName;
+    } names[] = {
+        {IDC_ROWS, "Select Rows"},
+        {IDC_COLS, "Select Columns"},
+        {IDC_OBJECT_LIST, "Open objects"},
+    };
+    for (const auto& name : names)
+    {
+        if (QWidget* pControl = dlg.GetDlgItem(name.nID))
+            pControl->setAccessibleName(QString::fromUtf8(name.pName));
+    }
+    // The size lists are labelled by the captions above them: the relation
+    // that screen readers on Linux announce a drop-down list with.
+    const struct
+    {
+        int nLabelID;
+        int nListID;
+    } buddies[] = {
+        {IDC_SELECT_ROWS_LABEL, IDC_ROWS},
+        {IDC_SELECT_COLUMNS_LABEL, IDC_COLS},
+    };
+    for (const auto& buddy : buddies)
+    {
+        if (auto* pLabel = qobject_cast<QLabel*>(dlg.GetDlgItem(buddy.nLabelID)))
+            pLabel->setBuddy(dlg.GetDlgItem(buddy.nListID));
+    }
 }
 
 CAboutDlg::CAboutDlg(QWidget* pParent)
@@ -98,4 +163,5 @@ CAboutDlg::CAboutDlg(QWidget* pParent)
     pOk->setGeometry(Metrics::DluRect(178, 7, 32, 14));
     connect(pOk, &QPushButton::clicked, this, &QDialog::accept);
     pOk->setFocus();
+    AddHelpKey(this);
 }

@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+class CHollastrinDlg;
+
 // Starts the program: names it, sets its look, runs the main dialog until it
 // ends.
 class CHollastrinApp
@@ -16,7 +18,22 @@ public:
     static void CloseHelp();
     // The help window while it is open, else null.
     static QWidget* HelpWindow();
+    // The main dialog's keyboard side: F1 opens the help, and the controls
+    // without a caption of their own get names for screen readers.
+    static void SetUpDialogKeyboard(CHollastrinDlg& dlg);
 };
+
+// The program needs a window system: an X display, a Wayland display, or a
+// platform chosen explicitly (such as the offscreen one of the tests). Empty
+// or missing values count as not set.
+bool HasGraphicalSession(const char* pDisplay, const char* pWaylandDisplay, const char* pPlatform);
+// The same for the process's environment: DISPLAY, WAYLAND_DISPLAY and
+// QT_QPA_PLATFORM. Safe to call before the application object exists.
+bool HasGraphicalSession();
+// What the program says, on one line, when there is none.
+inline constexpr char kNoDisplayMessage[] =
+    "Quindle is a desktop program and needs a graphical session (no DISPLAY or "
+    "WAYLAND_DISPLAY is set); run 'make demo' to see it on a virtual display.";
 
 class CAboutDlg : public QDialog
 {

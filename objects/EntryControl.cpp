@@ -1,11 +1,15 @@
 #include "EntryControl.h"
 
 #include "EntryControlView.h"
+#include "Hollastrin.h"
 #include "HollastrinDlg.h"
 #include "Metrics.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QShortcut>
 #include <QTimer>
 
 // ---------------------------------------------------------------------------
@@ -116,6 +120,7 @@ CObjectFrame::CObjectFrame(CHollastrinDlg* pDlg, QString strName, QString strSuf
     resize(m_sizeNormal);
     move(FramePosition(m_nObjectNumber));
     OnCreate();
+    CreateShortcuts();
 }
 
 CObjectFrame::~CObjectFrame()
@@ -176,6 +181,54 @@ void CObjectFrame::DestroyWindow()
     m_bDestroyed = true;
     if (m_pView)
         m_pView->OnDestroy();
+}
+
+void CObjectFrame::CreateShortcuts()
+{
+    // Window shortcuts: they work wherever the focus is in this window, in a
+    // cell or not. A cell keeps Ctrl+C, Ctrl+V and the rest of its own keys.
+    auto add = [this](const QKeySequence& keys, void (CObjectFrame::*handler)())
+    {
+        auto* pShortcut = new QShortcut(keys, this); // child of the frame
+        pShortcut->setContext(Qt::WindowShortcut);
+        connect(pShortcut, &QShortcut::activated, this, handler);
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_Space), &CObjectFrame::OnSelectKey);
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &CObjectFrame::OnEditCopyObject);
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), &CObjectFrame::OnEditPasteObject);
+
+    auto* pHelp = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    pHelp->setContext(Qt::WindowShortcut);
+    connect(pHelp, &QShortcut::activated, this, [] { CHollastrinApp::OnHelp(); });
+}
+
+void CObjectFrame::OnSelectKey()
+{
+    // The same path as the right click, message box included; it guards
+    // itself against the window closing while the box is open.
+    if (m_pView && !m_bDestroyed)
+        m_pView->OnRButtonDown(0, QPoint());
+}
+
+void CObjectFrame::OnEditCopyObject()
+{
+    if (m_pView && !m_bDestroyed)
+        QGuiApplication::clipboard()->setText(m_pView->ObjectText());
+}
+
+void CObjectFrame::OnEditPasteObject()
+{
+    if (!m_pView || m_bDestroyed)
+        return;
+    int nRow = 0;
+    int nCol = 0;
+    if (auto* pCell = qobject_cast<CEntryControl*>(focusWidget());
+        pCell && pCell->m_pView == m_pView)
+    {
+        nRow = pCell->m_nIndex / m_nCols;
+        nCol = pCell->m_nIndex % m_nCols;
+    }
+    m_pView->PasteText(QGuiApplication::clipboard()->text(), nRow, nCol);
 }
 
 void CObjectFrame::changeEvent(QEvent* pEvent)

@@ -58,6 +58,14 @@ public:
     // Removes the object from the dialog's lists (once) without deleting.
     void DestroyWindow();
 
+    // Keyboard commands of the window. Ctrl+Space: select or deselect the
+    // object, exactly as a right click on the view's background does.
+    void OnSelectKey();
+    // Ctrl+Shift+C and Ctrl+Shift+V: the whole object to and from the
+    // clipboard as text (see CEntryControlView::ObjectText and PasteText).
+    void OnEditCopyObject();
+    void OnEditPasteObject();
+
     // The window's size, frame included, for an object of this shape.
     static QSize FrameSize(int nRows, int nCols);
     // The frame's top-left corner for an object number.
@@ -79,5 +87,8 @@ protected:
     void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
+    // The window's own shortcuts: Ctrl+Space, Ctrl+Shift+C, Ctrl+Shift+V, F1.
+    void CreateShortcuts();
+
     QSize m_sizeNormal;
 };

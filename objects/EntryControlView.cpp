@@ -123,10 +123,16 @@ int CEntryControlView::OnCreate()
     m_pRowLabels = std::make_unique<CGridLabel*[]>(m_nRows);
     m_pColLabels = std::make_unique<CGridLabel*[]>(m_nCols);
 
+    // Names for screen readers: the object, its labels and every cell.
+    const QString number = QString::number(m_pFrame->m_nObjectNumber);
+    setAccessibleName(QStringLiteral("Object ") + number);
+    m_pGrid->setAccessibleName(QStringLiteral("Cells of object ") + number);
+
     const QFont labelFont = Metrics::DialogFont();
     for (int i = 0; i < m_nRows; ++i)
     {
         auto* pLabel = new CGridLabel(LabelText(i + 1), this, m_pGrid);
+        pLabel->setAccessibleName(QStringLiteral("Row ") + QString::number(i + 1));
         pLabel->setFont(labelFont);
         pLabel->setGeometry(4, 36 * i + 27, 16, 16);
         m_pRowLabels[i] = pLabel;
@@ -135,6 +141,7 @@ int CEntryControlView::OnCreate()
     for (int j = 0; j < m_nCols; ++j)
     {
         auto* pLabel = new CGridLabel(LabelText(j + 1), this, m_pGrid);
+        pLabel->setAccessibleName(QStringLiteral("Column ") + QString::number(j + 1));
         pLabel->setFont(labelFont);
         pLabel->setGeometry(132 * j + 76, 5, 16, 15);
         m_pColLabels[j] = pLabel;
@@ -151,6 +158,8 @@ int CEntryControlView::OnCreate()
             m_pValues[i][j] = 0.0;
             auto* pCell = new CEntryControl(m_pGrid);
             pCell->InitCell(m_nRows, m_nCols, this, n);
+            pCell->setAccessibleName(
+                QStringLiteral("Row %1, column %2 of object %3").arg(i + 1).arg(j + 1).arg(number));
             pCell->setGeometry(132 * j + 25, 36 * i + 25, 117, 19);
             m_pCells[i][j] = pCell;
             ++g_nNextCellID;
@@ -163,6 +172,7 @@ int CEntryControlView::OnCreate()
     m_pGrid->setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);
 
+    setAccessibleDescription(QStringLiteral("Not selected"));
     FocusFirstCell();
     return 0;
 }
@@ -306,6 +316,10 @@ void CEntryControlView::InvalidateChildren()
 
 void CEntryControlView::Invalidate()
 {
+    // Every change of the selection comes through here, so screen readers
+    // hear of it too.
+    setAccessibleDescription(m_bSelected ? QStringLiteral("Selected")
+                                         : QStringLiteral("Not selected"));
     viewport()->update();
     InvalidateChildren();
 }
@@ -315,6 +329,61 @@ void CEntryControlView::FocusFirstCell()
     CEntryControl& cell = Cell(0, 0);
     cell.setFocus(Qt::OtherFocusReason);
     cell.selectAll();
+}
+
+QString CEntryControlView::ObjectText() const
+{
+    QString text;
+    for (int i = 0; i < m_nRows; ++i)
+    {
+        if (i > 0)
+            text += QLatin1Char('\n');
+        for (int j = 0; j < m_nCols; ++j)
+        {
+            if (j > 0)
+                text += QLatin1Char('\t');
+            text += m_pCells[i][j]->text();
+        }
+    }
+    return text;
+}
+
+QStringList CEntryControlView::SplitPastedLine(const QString& strLine)
+{
+    QStringList values;
+    if (strLine.contains(QLatin1Char('\t')))
+    {
+        // Tab-separated, as spreadsheets copy: an empty field is a blank cell.
+        values = strLine.split(QLatin1Char('\t'));
+        for (QString& value : values)
+            value = value.trimmed();
+    }
+    else
+    {
+        values = strLine.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        // An empty line is a row of one blank cell, as a one-column object
+        // copies it.
+        if (values.isEmpty())
+            values.append(QString());
+    }
+    return values;
+}
+
+void CEntryControlView::PasteText(const QString& strText, int nRow, int nCol)
+{
+    if (strText.isEmpty())
+        return;
+    QString block = strText;
+    block.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (block.endsWith(QLatin1Char('\n')))
+        block.chop(1);
+    const QStringList lines = block.split(QLatin1Char('\n'));
+    for (int r = 0; r < lines.size() && nRow + r < m_nRows; ++r)
+    {
+        const QStringList values = SplitPastedLine(lines.at(r));
+        for (int c = 0; c < values.size() && nCol + c < m_nCols; ++c)
+            m_pCells[nRow + r][nCol + c]->setText(values.at(c));
+    }
 }
 
 void CEntryControlView::contextMenuEvent(QContextMenuEvent* pEvent)

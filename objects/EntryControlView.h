@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QSize>
+#include <QStringList>
 
 #include <memory>
 
@@ -68,6 +69,17 @@ public:
 
     // Focuses cell (0, 0) and selects its text.
     void FocusFirstCell();
+
+    // The whole object as text: one line per row, lines separated by "\n",
+    // the cells' texts (exactly as shown) separated by tabs.
+    QString ObjectText() const;
+    // Writes a block of text into the cells as typed text, its first value
+    // into cell (nRow, nCol). Lines end in LF or CR LF (a final line end is
+    // ignored); values are separated by tabs or, in a line without tabs, by
+    // blanks. What falls outside the object is left out; nothing is checked.
+    void PasteText(const QString& strText, int nRow, int nCol);
+    // The values of one pasted line.
+    static QStringList SplitPastedLine(const QString& strLine);
     // The grid widget inside the scroll area that holds labels and cells.
     QWidget* GridWidget() const { return m_pGrid; }
     CEntryControl& Cell(int nRow, int nCol) const { return *m_pCells[nRow][nCol]; }

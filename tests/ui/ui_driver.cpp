@@ -17,6 +17,7 @@ int main(int argc, char** argv)
     Metrics::ApplyApplicationLook();
 
     CHollastrinDlg dlg;
+    CHollastrinApp::SetUpDialogKeyboard(dlg);
     dlg.m_nRandomSeed = 1;
     dlg.show();
 

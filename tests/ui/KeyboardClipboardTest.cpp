@@ -1,0 +1,317 @@
+// The keyboard side of the windows: Ctrl+Space selection, F1 help, the names
+// screen readers read, the object clipboard (Ctrl+Shift+C, Ctrl+Shift+V) beside
+// the cells' own Ctrl+C and Ctrl+V, and the start without a window system.
+#include "Hollastrin.h"
+#include "Matrix.h"
+#include "UiTestSupport.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+#include <tuple>
+
+using KeyboardTest = UiTest;
+using ClipboardTest = UiTest;
+
+namespace
+{
+// Makes the object window the active one, so that its shortcuts apply.
+void Activate(QWidget* pWindow)
+{
+    pWindow->activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([pWindow] { return QApplication::activeWindow() == pWindow; }))
+        << pWindow->windowTitle().toStdString();
+}
+
+// Ctrl+Space sent to the cell that has the focus in the object's window.
+void CtrlSpace(CEntryControlView* pView)
+{
+    Activate(pView->m_pFrame);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space, Qt::ControlModifier);
+}
+
+void Fill(CEntryControlView* pView, const QString& strText)
+{
+    for (int i = 0; i < pView->m_nRows; ++i)
+        for (int j = 0; j < pView->m_nCols; ++j)
+            pView->Cell(i, j).setText(strText);
+}
+
+// Every cell's text, row by row, joined by '|'.
+std::string Texts(CEntryControlView* pView)
+{
+    QStringList texts;
+    for (int i = 0; i < pView->m_nRows; ++i)
+        for (int j = 0; j < pView->m_nCols; ++j)
+            texts.append(pView->Cell(i, j).text());
+    return texts.join(QLatin1Char('|')).toStdString();
+}
+
+// The name a screen reader announces for the widget.
+QString AccessibleName(QWidget* pWidget)
+{
+    QAccessibleInterface* pInterface = QAccessible::queryAccessibleInterface(pWidget);
+    return pInterface ? pInterface->text(QAccessible::Name) : QString();
+}
+} // namespace
+
+TEST_F(KeyboardTest, CtrlSpaceSelectsExactlyLikeTheRightClick)
+{
+    CEntryControlView* p1 = Zeroed(2, 2);
+    CEntryControlView* p2 = Zeroed(2, 2);
+    CEntryControlView* p3 = Zeroed(2, 2);
+    auto& sel = m_pDlg->m_SelectedList;
+
+    CtrlSpace(p1);
+    EXPECT_EQ(p1->m_bSelected, 1);
+    EXPECT_EQ(p1->accessibleDescription(), "Selected");
+    RightClick(p2);
+    ASSERT_EQ(sel, (QList<CEntryControlView*>{p1, p2}));
+
+    // A third one is refused with the same message; nothing changes.
+    CtrlSpace(p3);
+    ExpectBox(MessageText::kTwoAlreadySelected);
+    EXPECT_EQ(p3->m_bSelected, 0);
+    EXPECT_EQ(sel, (QList<CEntryControlView*>{p1, p2}));
+
+    // Deselecting the first by key moves the second to entry 0.
+    CtrlSpace(p1);
+    EXPECT_EQ(p1->m_bSelected, 0);
+    EXPECT_EQ(p1->accessibleDescription(), "Not selected");
+    EXPECT_EQ(sel, QList<CEntryControlView*>{p2});
+    EXPECT_EQ(p2->m_nSelIndex, 0);
+    CtrlSpace(p3);
+    EXPECT_EQ(p3->m_nSelIndex, 1);
+
+    // Selected by key, deselected by the mouse; the key types no blank into
+    // the cell, and works as well when the view itself has the focus.
+    RightClick(p3);
+    p3->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), p3);
+    QTest::keyClick(p3, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(p3->m_bSelected, 1);
+    EXPECT_EQ(p3->Cell(0, 0).text(), "");
+    for (CEntryControlView* p : {p1, p2, p3})
+        EXPECT_EQ(p->Cell(0, 0).text(), "");
+}
+
+TEST_F(KeyboardTest, EveryControlHasAnAccessibleName)
+{
+    CHollastrinApp::SetUpDialogKeyboard(*m_pDlg);
+    Zeroed(1, 1);
+    CEntryControlView* pView = Zeroed(3, 4);
+    EXPECT_EQ(AccessibleName(&pView->Cell(0, 0)), "Row 1, column 1 of object 2");
+    EXPECT_EQ(AccessibleName(&pView->Cell(2, 3)), "Row 3, column 4 of object 2");
+    EXPECT_EQ(AccessibleName(&pView->Cell(1, 2)), "Row 2, column 3 of object 2");
+    EXPECT_EQ(AccessibleName(pView->m_pRowLabels[2]), "Row 3");
+    EXPECT_EQ(AccessibleName(pView->m_pColLabels[3]), "Column 4");
+    EXPECT_EQ(AccessibleName(pView), "Object 2");
+    EXPECT_EQ(AccessibleName(pView->m_pFrame), "2  [3X4]");
+
+    // A drop-down list is announced with its label (the relation that screen
+    // readers on Linux follow) and by its own name elsewhere.
+    for (auto [nList, nLabel, pName] : {std::tuple{IDC_ROWS, IDC_SELECT_ROWS_LABEL, "Select Rows"},
+                                        {IDC_COLS, IDC_SELECT_COLUMNS_LABEL, "Select Columns"}})
+    {
+        QWidget* pList = m_pDlg->GetDlgItem(nList);
+        EXPECT_EQ(pList->accessibleName(), pName);
+        const auto labels =
+            QAccessible::queryAccessibleInterface(pList)->relations(QAccessible::Label);
+        ASSERT_EQ(labels.size(), 1) << pName;
+        EXPECT_EQ(labels.first().first->object(), m_pDlg->GetDlgItem(nLabel));
+        EXPECT_EQ(labels.first().first->text(QAccessible::Name), pName);
+    }
+    EXPECT_EQ(AccessibleName(m_pDlg->ObjectListBox()), "Open objects");
+    EXPECT_EQ(AccessibleName(m_pDlg->GetDlgItem(IDC_CLOSE_ALL_OBJECTS)), "Close  All  Objects");
+    for (QWidget* pChild : m_pDlg->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    {
+        EXPECT_FALSE(AccessibleName(pChild).trimmed().isEmpty())
+            << pChild->metaObject()->className();
+    }
+    for (QWidget* pChild : pView->m_pFrame->findChildren<QWidget*>())
+    {
+        if (qobject_cast<QLineEdit*>(pChild) || qobject_cast<QLabel*>(pChild))
+        {
+            EXPECT_FALSE(AccessibleName(pChild).trimmed().isEmpty());
+        }
+    }
+}
+
+TEST_F(KeyboardTest, F1OpensTheOneHelpWindowFromEveryWindow)
+{
+    CHollastrinApp::SetUpDialogKeyboard(*m_pDlg);
+    CEntryControlView* pView = Zeroed(2, 2);
+    ASSERT_EQ(CHollastrinApp::HelpWindow(), nullptr);
+    auto closeHelp = []
+    {
+        CHollastrinApp::HelpWindow()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_EQ(CHollastrinApp::HelpWindow(), nullptr);
+    };
+
+    // From the main dialog...
+    Activate(m_pDlg.get());
+    QTest::keyClick(m_pDlg->RowsBox(), Qt::Key_F1);
+    ASSERT_NE(CHollastrinApp::HelpWindow(), nullptr);
+    EXPECT_TRUE(CHollastrinApp::HelpWindow()->isVisible());
+    closeHelp();
+
+    // ...and from an object window, whose cell takes no character.
+    Activate(pView->m_pFrame);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    QWidget* pHelp = CHollastrinApp::HelpWindow();
+    ASSERT_NE(pHelp, nullptr);
+    EXPECT_TRUE(pHelp->isVisible());
+    EXPECT_EQ(pView->Cell(0, 0).text(), "");
+
+    // Once open, F1 anywhere brings the same window forward, even in itself.
+    Activate(m_pDlg.get());
+    QTest::keyClick(m_pDlg->RowsBox(), Qt::Key_F1);
+    EXPECT_EQ(CHollastrinApp::HelpWindow(), pHelp);
+    EXPECT_TRUE(QTest::qWaitFor([pHelp] { return QApplication::activeWindow() == pHelp; }));
+    QTest::keyClick(pHelp, Qt::Key_F1);
+    EXPECT_EQ(CHollastrinApp::HelpWindow(), pHelp);
+    EXPECT_TRUE(pHelp->isVisible());
+    closeHelp();
+}
+
+TEST_F(KeyboardTest, WithoutAWindowSystemTheProgramSaysSoInOneLine)
+{
+    EXPECT_FALSE(HasGraphicalSession(nullptr, nullptr, nullptr));
+    EXPECT_FALSE(HasGraphicalSession("", "", ""));
+    EXPECT_TRUE(HasGraphicalSession(":0", nullptr, nullptr));
+    EXPECT_TRUE(HasGraphicalSession(nullptr, "wayland-0", ""));
+    EXPECT_TRUE(HasGraphicalSession("", nullptr, "offscreen"));
+
+    QProcess program;
+    program.setProcessEnvironment(QProcessEnvironment());
+    program.start(QStringLiteral(QUINDLE_PROGRAM), {});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_EQ(program.readAllStandardError().toStdString(), std::string(kNoDisplayMessage) + "\n");
+    EXPECT_TRUE(program.readAllStandardOutput().isEmpty());
+}
+
+TEST_F(ClipboardTest, CopyGivesEveryCellsTextAsShown)
+{
+    CEntryControlView* pView = Random(2, 3);
+    pView->Cell(0, 1).setText("");
+    pView->Cell(0, 2).setText("1.23456789E+010");
+    pView->Cell(1, 0).setText("1,5");
+    pView->Cell(1, 2).setText("");
+    const QString first = pView->Cell(0, 0).text();
+    const QString middle = pView->Cell(1, 1).text();
+    ASSERT_FALSE(first.isEmpty());
+
+    Activate(pView->m_pFrame);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              first + "\t\t1.23456789E+010\n1,5\t" + middle + "\t");
+
+    CEntryControlView* pOne = Zeroed(1, 1);
+    Activate(pOne->m_pFrame);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "");
+    EXPECT_EQ(Zeroed(3, 1)->ObjectText(), "\n\n");
+}
+
+TEST_F(ClipboardTest, PasteFillsFromTheFocusedCellAndClipsAtTheEdges)
+{
+    CEntryControlView* pView = Zeroed(3, 3);
+    Fill(pView, "x");
+    QGuiApplication::clipboard()->setText("a\tb\tc\nd\te\tf\ng\th\ti\n");
+
+    Activate(pView->m_pFrame);
+    pView->Cell(1, 1).setFocus();
+    QTest::keyClick(&pView->Cell(1, 1), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Texts(pView), "x|x|x|x|a|b|x|d|e");
+    EXPECT_EQ(QApplication::focusWidget(), &pView->Cell(1, 1));
+
+    // No cell with the focus: from cell (0, 0). Short lines leave the rest of
+    // their row alone; nothing is checked.
+    Fill(pView, "x");
+    QGuiApplication::clipboard()->setText("1\t2\n3\n4\t5\t6\t7");
+    pView->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), pView);
+    QTest::keyClick(pView, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Texts(pView), "1|2|x|3|x|x|4|5|6");
+    ExpectNoBox();
+
+    // Into the last cell only its own value goes.
+    pView->Cell(2, 2).setFocus();
+    QTest::keyClick(&pView->Cell(2, 2), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(pView->Cell(2, 2).text(), "1");
+    EXPECT_EQ(pView->Cell(2, 1).text(), "5");
+}
+
+TEST_F(ClipboardTest, PasteTakesBlanksCrLfAndItsOwnCopy)
+{
+    CEntryControlView* pView = Zeroed(3, 3);
+    Fill(pView, "9");
+    pView->PasteText("  1  2e3   -4 \r\n5\t 6 \r\n\r\n", 0, 0);
+    EXPECT_EQ(Texts(pView), "1|2e3|-4|5|6|9||9|9");
+    const CMatrix values(pView);
+    EXPECT_EQ(values.GetElement(0, 1), 2000.0);
+    EXPECT_EQ(values.GetElement(1, 1), 6.0);
+
+    // A text that is no number goes in as typed; the operation reports it.
+    pView->PasteText("7 a,b", 1, 1);
+    EXPECT_EQ(pView->Cell(1, 2).text(), "a,b");
+    EXPECT_THROW(CMatrix{pView}, const char*);
+
+    // A copy pastes back into an object of the same shape unchanged, blank
+    // cells included, in both layouts.
+    for (auto shape : {std::pair{2, 3}, std::pair{3, 1}})
+    {
+        CEntryControlView* pFrom = Random(shape.first, shape.second);
+        pFrom->Cell(0, shape.second - 1).setText("");
+        pFrom->Cell(1, 0).setText("");
+        CEntryControlView* pTo = Zeroed(shape.first, shape.second);
+        Fill(pTo, "x");
+        pTo->PasteText(pFrom->ObjectText(), 0, 0);
+        EXPECT_EQ(Texts(pTo), Texts(pFrom));
+    }
+
+    // A final line end ends the last line; it is no blank row of its own.
+    pView->PasteText("8\n8\n", 0, 2);
+    EXPECT_EQ(pView->Cell(2, 2).text(), "9");
+
+    // An empty clipboard changes nothing.
+    pView->PasteText("", 0, 0);
+    EXPECT_EQ(pView->Cell(0, 0).text(), "1");
+}
+
+TEST_F(ClipboardTest, CtrlCAndCtrlVStayWithinOneCell)
+{
+    CEntryControlView* pView = Zeroed(2, 2);
+    pView->Cell(0, 0).setText("12345");
+    pView->Cell(1, 1).setText("ab");
+    Activate(pView->m_pFrame);
+
+    CEntryControl& from = pView->Cell(0, 0);
+    from.setFocus();
+    from.setSelection(1, 3);
+    QTest::keyClick(&from, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "234");
+
+    CEntryControl& to = pView->Cell(1, 1);
+    to.setFocus();
+    to.setCursorPosition(1);
+    QTest::keyClick(&to, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(to.text(), "a234b");
+    EXPECT_EQ(pView->Cell(1, 0).text(), "");
+    EXPECT_EQ(from.text(), "12345");
+
+    // Ctrl+Shift+C then takes the whole object.
+    QTest::keyClick(&to, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "12345\t\n\ta234b");
+}
