@@ -1,0 +1,518 @@
+// "File Save" and "File Load" through the real main dialog.
+#include "CommandsTestSupport.h"
+
+#include "FileDialog.h"
+#include "Matrix.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <memory>
+#include <optional>
+
+namespace
+{
+class FileCommandsTest : public CommandsTest
+{
+protected:
+    void SetUp() override
+    {
+        CommandsTest::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        SetFileDialogHook(
+            [this](FileDialogKind kind) -> std::optional<QString>
+            {
+                m_kinds.append(kind);
+                if (m_whileDialogOpen)
+                    std::exchange(m_whileDialogOpen, nullptr)();
+                if (m_choices.isEmpty())
+                {
+                    ADD_FAILURE() << "unexpected file dialog";
+                    return std::nullopt;
+                }
+                return m_choices.takeFirst();
+            });
+    }
+
+    QString PathOf(const QString& name) const { return m_dir.filePath(name); }
+
+    static void WriteBytes(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+
+    static QByteArray ReadBytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    void Save(CEntryControlView* pView, const QString& path)
+    {
+        Click(pView);
+        m_choices.append(path);
+        m_pDlg->OnFileSave();
+    }
+
+    // The loaded object, or null when none opened.
+    CEntryControlView* Load(const QString& path)
+    {
+        const int nBefore = ObjectCount();
+        m_choices.append(path);
+        m_pDlg->OnFileLoad();
+        return ObjectCount() > nBefore ? LastObject() : nullptr;
+    }
+
+    CEntryControlView* LoadBytes(const QByteArray& bytes)
+    {
+        const QString path = PathOf("object.txt");
+        WriteBytes(path, bytes);
+        return Load(path);
+    }
+
+    static QString FormatMessage(const QString& path)
+    {
+        return QString::fromUtf8(MessageText::kFileFormat).replace("%s", path);
+    }
+
+    QTemporaryDir m_dir;
+    QList<std::optional<QString>> m_choices;
+    QList<FileDialogKind> m_kinds;
+    std::function<void()> m_whileDialogOpen;
+};
+
+const QByteArray kExampleFile = "2 3 |\r\n"
+                                "1 2.5 -3 |\r\n"
+                                "0.3333333333 1.23456789e+010 1e-005 |\r\n";
+
+TEST_F(FileCommandsTest, ExampleIsSavedByteForByteAndLoadedBack)
+{
+    CEntryControlView* pObject =
+        NewObject(2, 3, {"1", "2.5", "-3", "0.333333333333", "12345678901", "0.00001"});
+    const QString path = PathOf("example.txt");
+    Save(pObject, path);
+    EXPECT_TRUE(m_messages.isEmpty());
+    EXPECT_EQ(m_kinds, QList<FileDialogKind>{FileDialogKind::Save});
+    EXPECT_EQ(ReadBytes(path), kExampleFile);
+    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_EQ(pObject->m_bSelected, 0);
+    // Only the file itself is left in the folder.
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"example.txt"});
+
+    CEntryControlView* pLoaded = Load(path);
+    ASSERT_NE(pLoaded, nullptr);
+    EXPECT_EQ(m_kinds.last(), FileDialogKind::Open);
+    EXPECT_EQ(CellTexts(pLoaded),
+              (QStringList{"1", "2.5", "-3", "0.3333333333", "1.23456789E+010", "1E-005"}));
+    // Named and listed by its number; the title shows the path after two blanks.
+    EXPECT_EQ(Name(pLoaded), "2");
+    EXPECT_EQ(m_pDlg->ObjectListBox()->item(1)->text(), "2");
+    EXPECT_TRUE(pLoaded->m_pFrame->windowTitle().contains("2  " + path))
+        << pLoaded->m_pFrame->windowTitle().toStdString();
+}
+
+TEST_F(FileCommandsTest, SaveSelectionRulesAndCancel)
+{
+    CEntryControlView* p1 = NewObject(1, 1, {"1"});
+    CEntryControlView* p2 = NewObject(1, 1, {"2"});
+    m_pDlg->OnFileSave();
+    EXPECT_EQ(m_messages, QStringList{MessageText::kSelectOne});
+
+    Click(p1);
+    Click(p2);
+    m_pDlg->OnFileSave();
+    EXPECT_EQ(m_messages.last(), MessageText::kOnlyOne);
+    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_TRUE(m_kinds.isEmpty());
+
+    // Cancelled: nothing written, nothing said, the object deselected.
+    Click(p1);
+    m_choices.append(std::nullopt);
+    m_pDlg->OnFileSave();
+    EXPECT_EQ(m_messages.size(), 2);
+    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
+
+    // A cancelled load changes nothing, the selection included.
+    Click(p2);
+    m_choices.append(std::nullopt);
+    m_pDlg->OnFileLoad();
+    EXPECT_EQ(ObjectCount(), 2);
+    EXPECT_EQ(m_pDlg->m_SelectedList, QList<CEntryControlView*>{p2});
+}
+
+TEST_F(FileCommandsTest, OutputThatCannotBeOpenedKeepsTheSelection)
+{
+    CEntryControlView* pObject = NewObject(1, 1, {"1"});
+    for (const QString& path : {PathOf("missing/folder.txt"), m_dir.path()})
+    {
+        m_messages.clear();
+        Save(pObject, path);
+        EXPECT_EQ(m_messages, QStringList{MessageText::kOutputNotOpened});
+        EXPECT_EQ(m_pDlg->m_SelectedList, QList<CEntryControlView*>{pObject});
+        Click(pObject);
+    }
+    EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
+}
+
+// Saving writes a temporary beside the file and replaces the file only when
+// all is written.
+TEST_F(FileCommandsTest, FailedSaveLeavesTheOldFileAsItWas)
+{
+    const QString path = PathOf("old.txt");
+    const QByteArray old = "1 1 |\r\n42 |\r\n";
+    WriteBytes(path, old);
+
+    CEntryControlView* pObject = NewObject(2, 2, {"1", "2", "3,5", "4"});
+    Save(pObject, path);
+    EXPECT_EQ(m_messages, QStringList{MessageText::kIllegalCharacter});
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+
+    // No file appears where none was.
+    Save(pObject, PathOf("new.txt"));
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"old.txt"});
+
+    // The disk fills up while writing (a file size limit stands in for it).
+    pObject->Cell(1, 0).setText("3");
+    m_messages.clear();
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 8;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    Save(pObject, path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(m_messages, QStringList{"The output file could not be written."});
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"old.txt"});
+}
+
+// The object windows stay usable while the save dialog is open.
+TEST_F(FileCommandsTest, SelectionChangedWhileTheSaveDialogIsOpen)
+{
+    CEntryControlView* p1 = NewObject(1, 1, {"1"});
+    CEntryControlView* p2 = NewObject(1, 1, {"2"});
+    const QString path = PathOf("out.txt");
+
+    m_whileDialogOpen = [&] { Click(p1); };
+    Save(p1, path);
+    EXPECT_EQ(m_messages, QStringList{MessageText::kSelectOne});
+
+    m_whileDialogOpen = [&] { Click(p2); };
+    Save(p1, path);
+    EXPECT_EQ(m_messages.last(), MessageText::kOnlyOne);
+    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_EQ(p1->m_bSelected + p2->m_bSelected, 0);
+    EXPECT_FALSE(QFile::exists(path));
+
+    // Another object took the place of the first: that one is saved.
+    m_whileDialogOpen = [&]
+    {
+        Click(p1);
+        Click(p2);
+    };
+    Save(p1, path);
+    EXPECT_EQ(ReadBytes(path), "1 1 |\r\n2 |\r\n");
+    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+
+    m_whileDialogOpen = [&] { CloseWindow(p2); };
+    Save(p2, PathOf("closed.txt"));
+    EXPECT_EQ(m_messages.last(), MessageText::kSelectOne);
+    EXPECT_FALSE(QFile::exists(PathOf("closed.txt")));
+    EXPECT_EQ(m_messages.size(), 3);
+}
+
+TEST_F(FileCommandsTest, AcceptedFiles)
+{
+    struct Case
+    {
+        QByteArray bytes;
+        int nRows, nCols;
+        QStringList cells;
+    };
+    const Case cases[] = {
+        {"2 2 | 1 2 | 3 4 |", 2, 2, {"1", "2", "3", "4"}},
+        {"1\t3\n|\n-1.5e1 +2 .5\n|\n", 1, 3, {"-15", "2", "0.5"}},
+        // Numbers end where they cannot go on.
+        {"1 2 |\r\n1.5 2|\r\n", 1, 2, {"1.5", "2"}},
+        // Nothing after the last row's bar is read.
+        {"1 1 |\r\n7 | a comment, more rows\r\n1 2 | x y", 1, 1, {"7"}},
+    };
+    for (const Case& c : cases)
+    {
+        CEntryControlView* pLoaded = LoadBytes(c.bytes);
+        ASSERT_NE(pLoaded, nullptr) << c.bytes.toStdString() << m_messages.join('\n').toStdString();
+        EXPECT_EQ(pLoaded->m_nRows, c.nRows);
+        EXPECT_EQ(pLoaded->m_nCols, c.nCols);
+        EXPECT_EQ(CellTexts(pLoaded), c.cells);
+    }
+    EXPECT_TRUE(m_messages.isEmpty());
+}
+
+TEST_F(FileCommandsTest, LargestFileIsAccepted)
+{
+    QByteArray bytes = "20 100 |\r\n";
+    for (int i = 0; i < 20; ++i)
+        bytes += QByteArray("0.5 ").repeated(100) + "|\r\n";
+    CEntryControlView* pLoaded = LoadBytes(bytes);
+    ASSERT_NE(pLoaded, nullptr);
+    EXPECT_EQ(m_pDlg->m_nEditControlCount, 2000);
+    EXPECT_EQ(pLoaded->Cell(19, 99).text(), "0.5");
+}
+
+TEST_F(FileCommandsTest, RejectedFilesNameTheWholePath)
+{
+    const QByteArray rejected[] = {
+        "",
+        "0 3 |\r\n",
+        "21 3 |\r\n",
+        "2 101 |\r\n",
+        "1 2 |\r\n1 |\r\n",
+        "1 2 |\r\n1 2 3 |\r\n",
+        "1 2 |\r\n1 2\r\n",
+        "1 2 |\r\n1 2 ||\r\n",
+        "1 2 |\r\n1 2 |x\r\n",
+        "1 2 I\r\n1 2 |\r\n",
+        "2 2 |\r\n1 2 |\r\n",
+        "1 1 |\r\n1,5 |\r\n",
+        "1 1 |\r\n1e400 |\r\n",
+    };
+    for (const QByteArray& bytes : rejected)
+    {
+        m_messages.clear();
+        EXPECT_EQ(LoadBytes(bytes), nullptr) << bytes.toStdString();
+        EXPECT_EQ(m_messages, QStringList{FormatMessage(PathOf("object.txt"))});
+    }
+    EXPECT_EQ(m_pDlg->m_nNextObjectNumber, 1);
+}
+
+TEST_F(FileCommandsTest, UnopenableFiles)
+{
+    // A pipe would keep the open waiting for a writer.
+    ASSERT_EQ(mkfifo(QFile::encodeName(PathOf("pipe")).constData(), 0600), 0);
+    QStringList paths{PathOf("vanished.txt"), m_dir.path(), PathOf("pipe")};
+    if (geteuid() != 0)
+    {
+        // Permissions do not hold back the superuser.
+        WriteBytes(PathOf("locked.txt"), "1 1 |\r\n1 |\r\n");
+        QFile::setPermissions(PathOf("locked.txt"), QFileDevice::WriteOwner);
+        paths.append(PathOf("locked.txt"));
+    }
+    for (const QString& path : paths)
+    {
+        m_messages.clear();
+        EXPECT_EQ(Load(path), nullptr) << path.toStdString();
+        EXPECT_EQ(m_messages, QStringList{MessageText::kFileNotOpened});
+    }
+}
+
+TEST_F(FileCommandsTest, NonAsciiPath)
+{
+    const QString folder = PathOf(QString::fromUtf8("Matrizen für Übungen – ∑"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + QString::fromUtf8("/größe 2×2 €.txt");
+    CEntryControlView* pObject = NewObject(2, 2, {"1", "-2", "3e-7", "4"});
+    Save(pObject, path);
+    EXPECT_TRUE(m_messages.isEmpty());
+    EXPECT_EQ(ReadBytes(path), "2 2 |\r\n1 -2 |\r\n3e-007 4 |\r\n");
+    CEntryControlView* pLoaded = Load(path);
+    ASSERT_NE(pLoaded, nullptr);
+    EXPECT_EQ(CellTexts(pLoaded), (QStringList{"1", "-2", "3E-007", "4"}));
+    EXPECT_TRUE(pLoaded->m_pFrame->windowTitle().contains(path));
+
+    WriteBytes(path, "2 2 |\r\n1 2 |\r\n");
+    EXPECT_EQ(Load(path), nullptr);
+    EXPECT_EQ(m_messages, QStringList{FormatMessage(path)});
+}
+
+// The writer saves any shape; the reader takes at most 20 rows.
+TEST_F(FileCommandsTest, HundredRowsAreSavedButNotLoaded)
+{
+    CEntryControlView* pRow = LoadBytes("1 100 |\r\n" + QByteArray("3 ").repeated(100) + "|\r\n");
+    ASSERT_NE(pRow, nullptr);
+    Click(pRow);
+    m_pDlg->OnTrp();
+    const QString path = PathOf("column.txt");
+    Save(LastObject(), path);
+    EXPECT_TRUE(m_messages.isEmpty());
+    const QByteArray bytes = ReadBytes(path);
+    EXPECT_TRUE(bytes.startsWith("100 1 |\r\n3 |\r\n"));
+    EXPECT_EQ(bytes.count("\r\n"), 101);
+
+    EXPECT_EQ(Load(path), nullptr);
+    EXPECT_EQ(m_messages, QStringList{FormatMessage(path)});
+}
+
+TEST_F(FileCommandsTest, LoadWithinTheBudgetOnly)
+{
+    for (int k = 0; k < 12; ++k)
+        NewObject(20, 20);
+    NewObject(13, 15);
+    NewObject(1, 3);
+    ASSERT_EQ(m_pDlg->m_nEditControlCount, 4998);
+    const int nNext = m_pDlg->m_nNextObjectNumber;
+    EXPECT_EQ(LoadBytes("1 2 |\r\n1 2 |\r\n"), nullptr);
+    EXPECT_EQ(m_messages, QStringList{MessageText::kBudgetReached});
+    EXPECT_EQ(m_pDlg->m_nNextObjectNumber, nNext);
+    EXPECT_NE(LoadBytes("1 1 |\r\n1 |\r\n"), nullptr);
+}
+
+// Saved and loaded again, every object compares identical with its origin.
+TEST_F(FileCommandsTest, RoundTripGivesIdenticalObjects)
+{
+    m_pDlg->m_nRandomSeed = 12345;
+    const int sizes[][2] = {{1, 1}, {3, 3}, {20, 20}, {1, 20}, {20, 1}, {7, 13}};
+    QList<CEntryControlView*> originals;
+    for (const auto& size : sizes)
+    {
+        m_pDlg->RowsBox()->setCurrentIndex(size[0] - 1);
+        m_pDlg->ColsBox()->setCurrentIndex(size[1] - 1);
+        m_pDlg->OnRandomObject();
+        originals.append(m_pDlg->m_pNewView);
+    }
+    originals.append(NewObject(2, 3, {"-0", "1e-300", "-1.5e308", "123456.7891", "", "4.9e-324"}));
+    for (int k = 0; k < originals.size(); ++k)
+    {
+        const QString path = PathOf(QString("object%1.txt").arg(k));
+        Save(originals.at(k), path);
+        CEntryControlView* pLoaded = Load(path);
+        ASSERT_NE(pLoaded, nullptr) << k;
+        Click(originals.at(k));
+        Click(pLoaded);
+        m_pDlg->OnCmp();
+        EXPECT_EQ(m_messages.last(), MessageText::kIdentical) << k;
+    }
+    EXPECT_EQ(m_messages.size(), originals.size());
+}
+
+// Types the path into the dialog's name field, as a user would, and presses
+// the accepting button.
+void ChooseInDialog(QFileDialog* pDialog, const QString& path)
+{
+    auto* pNameEdit = pDialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(pNameEdit, nullptr);
+    pNameEdit->setText(path);
+    static_cast<QDialog*>(pDialog)->accept();
+}
+
+// The real dialogs: found among the windows once open, then answered.
+class RealFileDialogTest : public FileCommandsTest
+{
+protected:
+    void SetUp() override
+    {
+        FileCommandsTest::SetUp();
+        SetFileDialogHook(nullptr);
+    }
+
+    // Answers the next window of that type: the action runs on every tick
+    // while it is open (the file dialog's view of a folder fills in the
+    // background, so a first answer may come too early), and the answering
+    // ends once that window has gone.
+    template <typename Window> void Answer(std::function<void(Window*)> action)
+    {
+        auto* pTimer = new QTimer(m_pDlg.get()); // deleted with the dialog at the latest
+        auto pAnswered = std::make_shared<QPointer<Window>>();
+        auto bActed = std::make_shared<bool>(false);
+        QObject::connect(pTimer, &QTimer::timeout, pTimer,
+                         [pTimer, pAnswered, bActed, action]
+                         {
+                             if (*bActed && (pAnswered->isNull() || !(*pAnswered)->isVisible()))
+                             {
+                                 pTimer->stop();
+                                 pTimer->deleteLater();
+                                 return;
+                             }
+                             for (QWidget* pWidget : QApplication::topLevelWidgets())
+                             {
+                                 auto* pWindow = qobject_cast<Window*>(pWidget);
+                                 if (pWindow && pWindow->isVisible() &&
+                                     (!*bActed || pWindow == pAnswered->data()))
+                                 {
+                                     *pAnswered = pWindow;
+                                     *bActed = true;
+                                     action(pWindow);
+                                     return;
+                                 }
+                             }
+                         });
+        pTimer->start(10);
+    }
+};
+
+TEST_F(RealFileDialogTest, SaveAndLoadThroughTheDialogs)
+{
+    CEntryControlView* pObject = NewObject(1, 2, {"1", "2"});
+    const QString path = PathOf("real.txt");
+    Answer<QFileDialog>(
+        [&](QFileDialog* pDialog)
+        {
+            EXPECT_TRUE(pDialog->testOption(QFileDialog::DontUseNativeDialog));
+            EXPECT_EQ(pDialog->windowModality(), Qt::WindowModal);
+            EXPECT_EQ(pDialog->parentWidget(), m_pDlg.get());
+            EXPECT_EQ(pDialog->acceptMode(), QFileDialog::AcceptSave);
+            EXPECT_FALSE(pDialog->testOption(QFileDialog::DontConfirmOverwrite));
+            EXPECT_TRUE(pDialog->defaultSuffix().isEmpty());
+            ChooseInDialog(pDialog, path);
+        });
+    Save(pObject, QString());
+    EXPECT_EQ(ReadBytes(path), "1 2 |\r\n1 2 |\r\n");
+    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+
+    Answer<QFileDialog>(
+        [&](QFileDialog* pDialog)
+        {
+            EXPECT_EQ(pDialog->fileMode(), QFileDialog::ExistingFile);
+            EXPECT_EQ(pDialog->acceptMode(), QFileDialog::AcceptOpen);
+            ChooseInDialog(pDialog, path);
+        });
+    m_choices.clear();
+    m_pDlg->OnFileLoad();
+    ASSERT_EQ(ObjectCount(), 2);
+    EXPECT_EQ(CellTexts(LastObject()), (QStringList{"1", "2"}));
+
+    // Cancelled: nothing opens.
+    Answer<QFileDialog>([](QFileDialog* pDialog) { pDialog->reject(); });
+    m_pDlg->OnFileLoad();
+    EXPECT_EQ(ObjectCount(), 2);
+}
+
+// A refused file through the real dialog and the real message box.
+TEST_F(RealFileDialogTest, RefusedFileShowsItsBox)
+{
+    SetMessageBoxHook(nullptr);
+    const QString path = PathOf("bad.txt");
+    WriteBytes(path, "0 0 |");
+    QString shown;
+    Answer<QFileDialog>([&](QFileDialog* pDialog) { ChooseInDialog(pDialog, path); });
+    Answer<QMessageBox>(
+        [&](QMessageBox* pBox)
+        {
+            shown = pBox->text();
+            pBox->accept();
+        });
+    m_pDlg->OnFileLoad();
+    EXPECT_EQ(shown, FormatMessage(path));
+    EXPECT_EQ(ObjectCount(), 0);
+}
+} // namespace
