@@ -4,11 +4,22 @@
 // object and one for commands on two; the commands differ only in their entry
 // of the operation tables below: the result name's prefix and what they
 // compute from the operand matrices.
+//
+// The computation itself runs under a progress watch: a long one (a power
+// with a large exponent, the cofactors of a large object) gets a progress
+// dialog with "Cancel" after a moment, and while that dialog is up the
+// object windows stay usable and may even be closed. So everything a command
+// needs from the operand views (their values, their shown sizes, the
+// result's name) is taken before the computation starts, and no view is
+// touched after it.
 #include "HollastrinDlg.h"
 
 #include "EntryControlView.h"
 #include "Matrix.h"
 #include "MessageBox.h"
+#include "ProgressWatch.h"
+
+#include <QPointer>
 
 namespace
 {
@@ -31,14 +42,16 @@ struct OneObjectOperation
     CMatrix (*pCompute)(const CMatrix& a);
 };
 
-// The operand matrices with their views: Mul chooses its case by the sizes
-// the views show.
+// The operand matrices with what Mul needs from their views, taken before
+// the computation: whether each view shows a single number, and that number.
 struct TwoOperands
 {
     const CMatrix& a;
     const CMatrix& b;
-    const CEntryControlView& first;
-    const CEntryControlView& second;
+    bool bFirstScalar;
+    bool bSecondScalar;
+    double dFirstValue;
+    double dSecondValue;
 };
 
 struct TwoObjectOperation
@@ -53,17 +66,20 @@ struct TwoObjectOperation
 // follows the order of selection.
 CMatrix Multiply(const TwoOperands& in)
 {
-    const bool bFirstScalar = IsShownAsScalar(in.first);
-    const bool bSecondScalar = IsShownAsScalar(in.second);
-    if (bFirstScalar && bSecondScalar)
+    if (in.bFirstScalar && in.bSecondScalar)
         return in.a * in.b;
-    // The reading of the cells has just refreshed the view's values, so
-    // these equal the operand's only element.
-    if (bFirstScalar)
-        return in.b * in.first.m_pValues[0][0];
-    if (bSecondScalar)
-        return in.a * in.second.m_pValues[0][0];
+    if (in.bFirstScalar)
+        return in.b * in.dFirstValue;
+    if (in.bSecondScalar)
+        return in.a * in.dSecondValue;
     return in.a * in.b;
+}
+
+// The number a view shows when it shows one. The reading of the cells has
+// just refreshed the view's values, so it equals the operand's only element.
+double ScalarShown(const CEntryControlView& view)
+{
+    return IsShownAsScalar(view) ? view.m_pValues[0][0] : 0.0;
 }
 
 // Slv: a x = b needs a square a and a column b with as many rows as a has
@@ -97,9 +113,12 @@ const TwoObjectOperation kPow{"Pow(", [](const TwoOperands& in) { return Power(i
 const TwoObjectOperation kSlv{"Slv(", [](const TwoOperands& in) { return in.a.Inverse() * in.b; }, CheckSolveShapes};
 // clang-format on
 
-// Message boxes run an event loop while the object windows stay usable, so
-// the selection may change under a box: the clearing at the end clears what
-// the list holds then, and no operand view is touched after a box.
+// Message boxes and the progress dialog run event loops while the object
+// windows stay usable, so the selection may change and operand windows may
+// close meanwhile: the clearing at the end clears what the list holds then,
+// and no operand view is touched after a box or once the computation has
+// started. A cancelled computation ends the command like an error, without
+// a message.
 void RunOneObjectCommand(CHollastrinDlg& dlg, const OneObjectOperation& op)
 {
     const QList<CEntryControlView*>& selected = dlg.m_SelectedList;
@@ -116,16 +135,23 @@ void RunOneObjectCommand(CHollastrinDlg& dlg, const OneObjectOperation& op)
     }
 
     CEntryControlView* pFirst = selected.at(0);
+    const QPointer<CHollastrinDlg> pDlg(&dlg);
     try
     {
         const CMatrix a(pFirst);
-        dlg.CreateResultObject(op.pCompute(a), op.pPrefix, pFirst, nullptr);
+        const QString name = CHollastrinDlg::ResultName(op.pPrefix, pFirst, nullptr);
+        const CMatrix result = ComputeWithProgress(&dlg, name, [&] { return op.pCompute(a); });
+        dlg.CreateResultObject(result, name);
     }
     catch (const char* pText)
     {
         AppMessageBox(pText);
     }
-    dlg.DeselectOne();
+    catch (const CComputationCancelled&)
+    {
+    }
+    if (pDlg)
+        pDlg->DeselectOne();
 }
 
 void RunTwoObjectCommand(CHollastrinDlg& dlg, const TwoObjectOperation& op)
@@ -144,6 +170,7 @@ void RunTwoObjectCommand(CHollastrinDlg& dlg, const TwoObjectOperation& op)
 
     CEntryControlView* pFirst = selected.at(0);
     CEntryControlView* pSecond = selected.at(1);
+    const QPointer<CHollastrinDlg> pDlg(&dlg);
     const char* pShapeMessage = op.pCheckShapes ? op.pCheckShapes(*pFirst, *pSecond) : nullptr;
     if (pShapeMessage)
     {
@@ -155,15 +182,26 @@ void RunTwoObjectCommand(CHollastrinDlg& dlg, const TwoObjectOperation& op)
         {
             const CMatrix a(pFirst);
             const CMatrix b(pSecond);
-            const CMatrix result = op.pCompute(TwoOperands{a, b, *pFirst, *pSecond});
-            dlg.CreateResultObject(result, op.pPrefix, pFirst, pSecond);
+            const TwoOperands in{a,
+                                 b,
+                                 IsShownAsScalar(*pFirst),
+                                 IsShownAsScalar(*pSecond),
+                                 ScalarShown(*pFirst),
+                                 ScalarShown(*pSecond)};
+            const QString name = CHollastrinDlg::ResultName(op.pPrefix, pFirst, pSecond);
+            const CMatrix result = ComputeWithProgress(&dlg, name, [&] { return op.pCompute(in); });
+            dlg.CreateResultObject(result, name);
         }
         catch (const char* pText)
         {
             AppMessageBox(pText);
         }
+        catch (const CComputationCancelled&)
+        {
+        }
     }
-    dlg.DeselectTwo();
+    if (pDlg)
+        pDlg->DeselectTwo();
 }
 } // namespace
 

@@ -461,15 +461,26 @@ void CHollastrinDlg::OnRandomObject()
     pView->WriteCells();
 }
 
-void CHollastrinDlg::CreateResultObject(const CMatrix& result, const char* prefix,
-                                        CEntryControlView* first, CEntryControlView* second)
+QString CHollastrinDlg::ResultName(const char* prefix, const CEntryControlView* first,
+                                   const CEntryControlView* second)
 {
-    m_nNewRows = result.m_nRows;
-    m_nNewCols = result.m_nCols;
     QString name = QString::fromUtf8(prefix) + first->m_pFrame->m_strName;
     if (second)
         name += QLatin1Char(',') + second->m_pFrame->m_strName;
     name += QLatin1Char(')');
+    return name;
+}
+
+void CHollastrinDlg::CreateResultObject(const CMatrix& result, const char* prefix,
+                                        CEntryControlView* first, CEntryControlView* second)
+{
+    CreateResultObject(result, ResultName(prefix, first, second));
+}
+
+void CHollastrinDlg::CreateResultObject(const CMatrix& result, const QString& name)
+{
+    m_nNewRows = result.m_nRows;
+    m_nNewCols = result.m_nCols;
     if (!WithinBudget())
         throw static_cast<const char*>(MessageText::kBudgetReached);
     OpenObjectWindow(name, QString());

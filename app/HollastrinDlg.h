@@ -82,6 +82,13 @@ public:
     // would take the open cells past kMaxEditControls; nothing opens then.
     void CreateResultObject(const CMatrix& result, const char* prefix, CEntryControlView* first,
                             CEntryControlView* second);
+    // The same with the name already composed: a command composes it before
+    // it computes, while the operands' windows surely exist.
+    void CreateResultObject(const CMatrix& result, const QString& name);
+    // A result's name: the prefix, the first operand's name, a comma and the
+    // second's (when there is one), a closing parenthesis.
+    static QString ResultName(const char* prefix, const CEntryControlView* first,
+                              const CEntryControlView* second);
     void CreateLoadedObject(const CMatrix& values, QString suffix);
 
     // Object list, compare, close-all and the clearing of the selection.

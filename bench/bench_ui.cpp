@@ -1,14 +1,24 @@
 // Timings of the windowing side on the offscreen platform, each up to the
 // point where the result is painted. Real time; read the medians.
+#include "EntryControl.h"
 #include "EntryControlView.h"
 #include "HollastrinDlg.h"
+#include "Matrix.h"
 #include "MessageBox.h"
 #include "Metrics.h"
+#include "ProgressWatch.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QComboBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 
 namespace
 {
@@ -112,6 +122,247 @@ BENCHMARK(BM_CloseAll4999Cells)
     ->UseRealTime()
     ->Iterations(5)
     ->Repetitions(5);
+
+// ---------------------------------------------------------------------------
+// Long commands: how soon the progress dialog comes, how soon Cancel ends the
+// command, and how long the commands that report no progress take at the
+// largest shapes the cell budget allows.
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+// Block-diagonal rotations by 1, 2, 3, ... radians (a 1 at the end of an
+// odd order): its powers never repeat.
+CMatrix Rotations(int nOrder)
+{
+    CMatrix m(nOrder, nOrder);
+    for (int k = 0; k + 1 < nOrder; k += 2)
+    {
+        const double dAngle = k / 2 + 1;
+        m.SetElement(k, k, std::cos(dAngle));
+        m.SetElement(k, k + 1, -std::sin(dAngle));
+        m.SetElement(k + 1, k, std::sin(dAngle));
+        m.SetElement(k + 1, k + 1, std::cos(dAngle));
+    }
+    if (nOrder % 2 == 1)
+        m.SetElement(nOrder - 1, nOrder - 1, 1.0);
+    return m;
+}
+
+// Values that keep every pivot and minor away from zero.
+CMatrix DiagonallyDominant(int nRows, int nCols)
+{
+    CMatrix m(nRows, nCols);
+    for (int i = 0; i < nRows; ++i)
+        for (int j = 0; j < nCols; ++j)
+            m.SetElement(i, j, i == j ? nCols + 1.0 : 1.0 / (1 + i + 2 * j));
+    return m;
+}
+
+CEntryControlView* Load(CHollastrinDlg& dlg, const CMatrix& values)
+{
+    dlg.CreateLoadedObject(values, QString());
+    return dlg.m_pNewView;
+}
+
+void Select(CEntryControlView* pFirst, CEntryControlView* pSecond)
+{
+    pFirst->OnRButtonDown(0, QPoint());
+    if (pSecond)
+        pSecond->OnRButtonDown(0, QPoint());
+}
+
+using Handler = void (CHollastrinDlg::*)();
+
+// Counts the message boxes instead of showing them: a cancelled command
+// shows none.
+struct CountedBoxes
+{
+    CountedBoxes() : m_previous(SetMessageBoxHook([this](const MessageBoxRecord&) { ++m_nBoxes; }))
+    {
+    }
+    ~CountedBoxes() { SetMessageBoxHook(m_previous); }
+    CountedBoxes(const CountedBoxes&) = delete;
+    CountedBoxes& operator=(const CountedBoxes&) = delete;
+    int m_nBoxes = 0;
+    MessageBoxHook m_previous;
+};
+
+// A command that runs until it is cancelled: Pow of a rotation to 2^31 - 1
+// (argument: its order), or Cof of a 70 x 70 object (argument 70: the
+// slowest unit between two reports, a 69 x 69 determinant; the whole Cof
+// takes under the show delay, so it is only timed with the delay at 0).
+struct LongCommand
+{
+    Handler handler;
+    CEntryControlView* pFirst;
+    CEntryControlView* pSecond;
+};
+
+LongCommand MakeLongCommand(CHollastrinDlg& dlg, int nOrder)
+{
+    if (nOrder == 70)
+        return {&CHollastrinDlg::OnCof, Load(dlg, DiagonallyDominant(70, 70)), nullptr};
+    CMatrix exponent(1, 1);
+    exponent.SetElement(0, 0, 2147483647.0);
+    CEntryControlView* pBase = Load(dlg, Rotations(nOrder));
+    return {&CHollastrinDlg::OnPow, pBase, Load(dlg, exponent)};
+}
+
+// From the click on the command to the dialog on the screen, with the
+// program's delay. The command is cancelled at once.
+void BM_ProgressDialogAppears(benchmark::State& state)
+{
+    const CountedBoxes boxes;
+    CHollastrinDlg dlg;
+    dlg.show();
+    const LongCommand command = MakeLongCommand(dlg, int(state.range(0)));
+    Settle();
+    const auto nObjects = dlg.m_ObjectList.size();
+    bool bShown = false;
+    Clock::time_point shownAt;
+    CProgressWatch::SetShowHook(
+        [&](QProgressDialog& dialog)
+        {
+            shownAt = Clock::now();
+            bShown = true;
+            dialog.cancel();
+        });
+    for (auto _ : state)
+    {
+        Select(command.pFirst, command.pSecond);
+        bShown = false;
+        const Clock::time_point start = Clock::now();
+        (dlg.*command.handler)();
+        state.SetIterationTime(Seconds(shownAt - start));
+        if (!bShown || boxes.m_nBoxes != 0 || dlg.m_ObjectList.size() != nObjects)
+            state.SkipWithError("no dialog, or the command was not cancelled");
+    }
+    CProgressWatch::SetShowHook(nullptr);
+}
+BENCHMARK(BM_ProgressDialogAppears)
+    ->Arg(2)
+    ->Arg(20)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Repetitions(3);
+
+// From a click on Cancel to the end of the command. The click is an event
+// due at a time that falls anywhere between two rounds of event processing;
+// the time counts from when it was due.
+void BM_CancelEndsTheCommand(benchmark::State& state)
+{
+    const CountedBoxes boxes;
+    const auto previousDelay = CProgressWatch::SetShowDelay(std::chrono::milliseconds(0));
+    CHollastrinDlg dlg;
+    dlg.show();
+    const LongCommand command = MakeLongCommand(dlg, int(state.range(0)));
+    Settle();
+    const auto nObjects = dlg.m_ObjectList.size();
+    int nRun = 0;
+    Clock::time_point dueAt;
+    CProgressWatch::SetShowHook(
+        [&](QProgressDialog& dialog)
+        {
+            const int nAfterMs = 30 + nRun++ % 17;
+            dueAt = Clock::now() + std::chrono::milliseconds(nAfterMs);
+            QPushButton* pCancel = dialog.findChild<QPushButton*>();
+            QTimer::singleShot(nAfterMs, Qt::PreciseTimer, pCancel,
+                               [pCancel] { pCancel->click(); });
+        });
+    double dWorst = 0;
+    for (auto _ : state)
+    {
+        Select(command.pFirst, command.pSecond);
+        (dlg.*command.handler)();
+        const double dLatency = Seconds(Clock::now() - dueAt);
+        state.SetIterationTime(dLatency);
+        dWorst = std::max(dWorst, dLatency);
+        if (boxes.m_nBoxes != 0 || dlg.m_ObjectList.size() != nObjects)
+            state.SkipWithError("the command was not cancelled");
+    }
+    state.counters["worst_ms"] = dWorst * 1000;
+    CProgressWatch::SetShowHook(nullptr);
+    CProgressWatch::SetShowDelay(previousDelay);
+}
+BENCHMARK(BM_CancelEndsTheCommand)
+    ->Arg(2)
+    ->Arg(20)
+    ->Arg(70)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(17)
+    ->Repetitions(3);
+
+// Commands that report no progress (and Cof, Adj and a power, timed whole),
+// each at the largest shapes the budget allows, from the click to the end of the
+// command. Results too large for the budget are refused after computing,
+// which is what is timed here.
+void BM_CommandAtLargestShape(benchmark::State& state)
+{
+    struct Case
+    {
+        const char* pName;
+        Handler handler;
+        CMatrix first;
+        CMatrix second;
+        bool bTwoOperands = true;
+    };
+    CMatrix column(70, 1);
+    for (int i = 0; i < 70; ++i)
+        column.SetElement(i, 0, i + 1.0);
+    CMatrix two(1, 1);
+    two.SetElement(0, 0, 2.0);
+    CMatrix tenMillion(1, 1);
+    tenMillion.SetElement(0, 0, 1e7);
+    const Case cases[] = {
+        {"Cof 70x70", &CHollastrinDlg::OnCof, DiagonallyDominant(70, 70), {}, false},
+        {"Adj 70x70", &CHollastrinDlg::OnAdj, DiagonallyDominant(70, 70), {}, false},
+        {"Inv 70x70", &CHollastrinDlg::OnInv, DiagonallyDominant(70, 70), {}, false},
+        {"Det 70x70", &CHollastrinDlg::OnDet, DiagonallyDominant(70, 70), {}, false},
+        {"Slv 70x70 70x1", &CHollastrinDlg::OnSlv, DiagonallyDominant(70, 70), column},
+        {"Pow 70x70 ^ 2", &CHollastrinDlg::OnPow, DiagonallyDominant(70, 70), two},
+        {"Mul 49x49 49x49", &CHollastrinDlg::OnMul, DiagonallyDominant(49, 49),
+         DiagonallyDominant(49, 49)},
+        {"Mul 2499x1 1x2499", &CHollastrinDlg::OnMul, DiagonallyDominant(2499, 1),
+         DiagonallyDominant(1, 2499)},
+        // What watching costs the smallest products (compare bench_power).
+        {"Pow 2x2 rotation ^ 1e7", &CHollastrinDlg::OnPow, Rotations(2), tenMillion},
+    };
+    const Case& c = cases[state.range(0)];
+    state.SetLabel(c.pName);
+
+    const SilentBoxes silent;
+    // The dialog would not change what is timed; keep it away.
+    const auto previousDelay = CProgressWatch::SetShowDelay(std::chrono::hours(1));
+    CHollastrinDlg dlg;
+    dlg.show();
+    CEntryControlView* pFirst = Load(dlg, c.first);
+    CEntryControlView* pSecond = c.bTwoOperands ? Load(dlg, c.second) : nullptr;
+    Settle();
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        while (dlg.m_ObjectList.size() > (pSecond ? 2 : 1))
+            delete dlg.m_ObjectList.last()->m_pFrame;
+        Settle();
+        Select(pFirst, pSecond);
+        state.ResumeTiming();
+        (dlg.*c.handler)();
+    }
+    CProgressWatch::SetShowDelay(previousDelay);
+}
+BENCHMARK(BM_CommandAtLargestShape)
+    ->DenseRange(0, 8)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3)
+    ->Repetitions(3);
 } // namespace
 
 int main(int argc, char** argv)
