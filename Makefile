@@ -4,7 +4,7 @@ FUZZ_SECONDS ?= 60
 SEED ?= 1
 ACTIONS ?= 20000
 
-.PHONY: all build run test bench test-sanitize fuzz package demo screenshot clean
+.PHONY: all build run test bench test-sanitize fuzz package demo screenshot monkey clean
 
 all: build
 
@@ -43,6 +43,10 @@ package: build
 # A short scripted session on a virtual display; prints the screenshot's path.
 demo: build
 	scripts/demo.sh
+
+# A longer seeded random-action run over the whole program.
+monkey: build
+	QUINDLE_BUILD_DIR=$(BUILD_DIR) scripts/monkey.sh $(SEED) $(ACTIONS)
 
 screenshot: build
 	scripts/screenshot.sh

@@ -1,9 +1,9 @@
 // Any text typed into a cell, read the way the object view reads it: the
 // first 99 characters, the legality test, then the number conversion. The
-// legality test below is the cell rule itself (every character one of the
-// ten digits, '.', '+', '-', 'e', 'E'; checked as a C string, so up to the
-// first NUL); the conversion is the program's ParseNumberPrefix, checked
-// against the C library's strtod.
+// legality test is the program's IsLegalNumberText, applied as the view
+// applies it (to the text as a C string, so up to the first NUL) and checked
+// against the list of the 15 characters; the conversion is the program's
+// ParseNumberPrefix, checked against the C library's strtod.
 
 #include "FuzzSupport.h"
 #include "NumberText.h"
@@ -16,26 +16,33 @@
 namespace
 {
 constexpr std::size_t kMaxCellText = 99;
+constexpr std::string_view kNumberCharacters = "0123456789.+-eE";
 
-bool IsNumberCharacter(char c)
-{
-    return (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E';
-}
-
-// The length of the leading run of number characters.
+// The length of the leading run of characters that the cell rule allows.
 std::size_t LegalPrefixLength(std::string_view text)
 {
     std::size_t n = 0;
-    while (n < text.size() && IsNumberCharacter(text[n]))
+    while (n < text.size() && IsLegalNumberText(text.substr(n, 1)))
         ++n;
     return n;
 }
 
-// The cell legality rule on a C string.
-bool IsLegalCellText(std::string_view text)
+// The text as the view hands it to the rule: up to its first NUL.
+std::string_view AsCString(std::string_view text)
 {
-    const std::size_t nLength = LegalPrefixLength(text);
-    return nLength == text.size() || text[nLength] == '\0';
+    return text.substr(0, text.find('\0'));
+}
+
+// The rule against its definition: every character one of the 15.
+bool CheckedLegality(std::string_view text)
+{
+    const bool bLegal = IsLegalNumberText(text);
+    bool bExpected = true;
+    for (const char c : text)
+        bExpected = bExpected && kNumberCharacters.find(c) != std::string_view::npos;
+    FUZZ_CHECK(bLegal == bExpected, "\"%.*s\" judged %s", static_cast<int>(text.size()),
+               text.data(), bLegal ? "legal" : "illegal");
+    return bLegal;
 }
 
 // ParseNumberPrefix's own guarantees on any text.
@@ -79,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
 
     // The cell: its first 99 characters; a legal one is converted.
     const std::string_view cell = whole.substr(0, kMaxCellText);
-    if (!IsLegalCellText(cell))
+    if (!CheckedLegality(AsCString(cell)))
         return 0;
     std::size_t nCellUsed = 0;
     const double dCell = CheckedParse(cell, &nCellUsed);
@@ -93,6 +100,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     // Whatever the cell holds, its value prints in the cell form and that
     // text is legal.
     const std::string shown = FormatCellNumber(dCell);
-    FUZZ_CHECK(!std::isfinite(dCell) || IsLegalCellText(shown), "shown as \"%s\"", shown.c_str());
+    FUZZ_CHECK(!std::isfinite(dCell) || IsLegalNumberText(shown), "shown as \"%s\"", shown.c_str());
     return 0;
 }

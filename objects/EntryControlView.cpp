@@ -269,13 +269,8 @@ void CEntryControlView::OnDestroy()
 
 int CEntryControlView::IsLegalNumber(const char* pText)
 {
-    for (const char* p = pText; *p; ++p)
-    {
-        const char c = *p;
-        if (!((c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E'))
-            return 0;
-    }
-    return 1;
+    // The text as a C string: it ends at its first NUL.
+    return IsLegalNumberText(std::string_view(pText)) ? 1 : 0;
 }
 
 void CEntryControlView::ReadCells()

@@ -61,7 +61,8 @@ public:
     void ReadCells();
     // Writes m_pValues into the cells, then focuses cell (0, 0).
     void WriteCells();
-    // 1 when every character is a digit, '.', '+', '-', 'e' or 'E'.
+    // 1 when every character is a digit, '.', '+', '-', 'e' or 'E' (the
+    // text ends at its first NUL); IsLegalNumberText decides.
     static int IsLegalNumber(const char* pText);
     void InvalidateChildren();
     // Repaints the view in the colours of m_bSelected.

@@ -252,3 +252,13 @@ double ParseNumberPrefix(std::string_view text, std::size_t* pnUsed)
     }
     return std::copysign(dMagnitude, dSign);
 }
+
+bool IsLegalNumberText(std::string_view text)
+{
+    for (const char c : text)
+    {
+        if (!(IsDigit(c) || c == '.' || c == '+' || c == '-' || c == 'e' || c == 'E'))
+            return false;
+    }
+    return true;
+}

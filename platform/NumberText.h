@@ -28,3 +28,10 @@ std::string FormatFileNumber(double dValue);
 // are not skipped: " 1" reads 0. When pnUsed is given it receives the number
 // of characters taken, 0 when there was no number.
 double ParseNumberPrefix(std::string_view text, std::size_t* pnUsed = nullptr);
+
+// The cell rule: true when every character of the text is one of the 15 that
+// can belong to a number: the ten digits, '.', '+', '-', 'e' and 'E'. The
+// empty text is legal; any other character (a blank, a comma, another
+// letter, a NUL byte) makes the text illegal. Only the characters are
+// tested, not the form of the number ("1-2", "e", "1.2.3" are legal).
+bool IsLegalNumberText(std::string_view text);

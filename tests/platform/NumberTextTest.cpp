@@ -11,6 +11,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <string_view>
 
 namespace
 {
@@ -278,6 +279,34 @@ TEST(ParseNumber, VeryLongDigitStrings)
     std::string ones(100000, '1');
     ones += "e-99990";
     EXPECT_EQ(ParseNumberPrefix(ones), std::strtod(ones.c_str(), nullptr));
+}
+
+// The cell rule looks at characters only: each of the 256 byte values alone,
+// then texts that are legal in meaningless order or hold one bad character.
+TEST(LegalNumberText, ExactlyFifteenCharacters)
+{
+    const std::string_view allowed = "0123456789.+-eE";
+    int nLegal = 0;
+    for (int c = 0; c < 256; ++c)
+    {
+        const char ch = static_cast<char>(c);
+        const bool bLegal = IsLegalNumberText(std::string_view(&ch, 1));
+        EXPECT_EQ(bLegal, allowed.find(ch) != std::string_view::npos) << c;
+        nLegal += bLegal ? 1 : 0;
+    }
+    EXPECT_EQ(nLegal, 15);
+
+    for (const char* psz : {"", "0123456789.+-eE", "1-2", "1.2.3", "e", "-", "+e-E.", "1e400"})
+        EXPECT_TRUE(IsLegalNumberText(psz)) << psz;
+    for (const char* psz : {" 1", "1 ", "1,5", "0x10", "inf", "nan", "1d5", "\xc2\xb2", "12a"})
+        EXPECT_FALSE(IsLegalNumberText(psz)) << psz;
+    // Inside a text of known length, a NUL is just another bad character.
+    EXPECT_FALSE(IsLegalNumberText(std::string_view("1\0"
+                                                    "5",
+                                                    3)));
+    // Long texts are judged whole: the bad character may come last.
+    EXPECT_TRUE(IsLegalNumberText(std::string(100000, '7')));
+    EXPECT_FALSE(IsLegalNumberText(std::string(100000, '7') + "x"));
 }
 
 TEST(NumberTextLocale, IndependentOfTheProcessLocale)
