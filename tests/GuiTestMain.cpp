@@ -1,5 +1,5 @@
-// Runs the reliability tests inside one QApplication, without a screen unless
-// a platform is named.
+// Runs a suite of window tests inside one QApplication, without a screen
+// unless a platform is named.
 #include "Metrics.h"
 
 #include <QApplication>
@@ -11,7 +11,7 @@ namespace
 QtMessageHandler g_previousHandler = nullptr;
 
 // The offscreen platform says on every raise that it cannot raise windows;
-// the object list raises them thousands of times here.
+// the object list raises them thousands of times in the longer runs.
 void FilterMessages(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     if (text.contains(QLatin1String("does not support raise()")))
