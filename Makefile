@@ -32,7 +32,6 @@ test-sanitize:
 
 # Each libFuzzer target over its corpus, then FUZZ_SECONDS of new inputs.
 fuzz:
-	scripts/setup.sh --deps
 	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 # Builds the Debian package, installs it, starts it on a virtual display,

@@ -24,23 +24,9 @@ if ! [[ "$SECONDS_EACH" =~ ^[0-9]+$ ]]; then
     exit 2
 fi
 
-# Needs clang and its compiler runtime (libFuzzer and the sanitizers).
-missing=()
-for p in clang libclang-rt-14-dev cmake ninja-build; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    SUDO=""
-    if [ "$(id -u)" -ne 0 ]; then
-        SUDO="sudo"
-    fi
-    export DEBIAN_FRONTEND=noninteractive
-    $SUDO apt-get update -qq
-    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
-fi
+# clang and its compiler runtime (libFuzzer and the sanitizers) come from
+# scripts/setup.sh --deps, which make fuzz runs first.
+scripts/setup.sh --deps
 
 cmake -S fuzz -B "$BUILD_DIR" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
