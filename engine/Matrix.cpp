@@ -128,72 +128,34 @@ void AddScaledRow(double* pRow, const double* pPivotRow, double dFactor, int nFi
     }
 }
 
-// The forward elimination of an n x n block reduced to what the determinant
-// reads: the accumulator. A row operation combines the elements of each
-// column separately, with factors taken from the pivot column, and a column
-// left of the current pivot column is never read again; so each step updates
-// only the columns right of its pivot column. The block is destroyed. The
-// empty block has determinant 1.0, the empty product.
-double EliminationDeterminant(double** ppRows, int nOrder) noexcept
-{
-    double dAccumulator = 1.0;
-    for (int c = 0; c < nOrder; ++c)
-    {
-        const int nChosen = ChoosePivotRow(ppRows, c, c, nOrder);
-        if (nChosen < 0)
-        {
-            return 0.0;
-        }
-        if (nChosen != c)
-        {
-            std::swap(ppRows[nChosen], ppRows[c]);
-            dAccumulator = dAccumulator * -1.0;
-        }
-        double* const pPivotRow = ppRows[c];
-        const double dPivot = pPivotRow[c];
-        if (dPivot != 1.0)
-        {
-            for (int j = c + 1; j < nOrder; ++j)
-            {
-                pPivotRow[j] = pPivotRow[j] / dPivot;
-            }
-            dAccumulator = dAccumulator * dPivot;
-        }
-        for (int i = c + 1; i < nOrder; ++i)
-        {
-            double* const pRow = ppRows[i];
-            if (pRow[c] == 0.0)
-            {
-                continue;
-            }
-            AddScaledRow(pRow, pPivotRow, -1.0 * pRow[c], c + 1, nOrder);
-        }
-    }
-    return dAccumulator;
-}
-
-// The complete Gauss-Jordan elimination of an n x n working copy, leaving the
-// inverse in the augment block. The augment block is carried along whole; of
-// the values only the part that is still read later is updated (the columns
-// right of the pivot column, and in the back substitution the columns right
-// of the one being cleared). Throws the pivot text when a step finds no
-// usable pivot.
-void EliminateForInverse(double** ppValues, double** ppAugment, int nOrder)
+// The forward elimination of an n x n working copy. A row operation combines
+// the elements of each column separately, with factors taken from the pivot
+// column, and a column left of the current pivot column is never read again;
+// so each step updates only the values right of its pivot column. The augment
+// block, when given, is carried along whole. The accumulator collects the
+// pivots by which rows are divided and the sign of every row exchange.
+// Returns false when a step finds no usable pivot.
+bool ForwardEliminate(double** ppValues, double** ppAugment, int nOrder,
+                      double& dAccumulator) noexcept
 {
     for (int c = 0; c < nOrder; ++c)
     {
         const int nChosen = ChoosePivotRow(ppValues, c, c, nOrder);
         if (nChosen < 0)
         {
-            throw EngineText::kPivotTooSmall;
+            return false;
         }
         if (nChosen != c)
         {
             std::swap(ppValues[nChosen], ppValues[c]);
-            std::swap(ppAugment[nChosen], ppAugment[c]);
+            if (ppAugment)
+            {
+                std::swap(ppAugment[nChosen], ppAugment[c]);
+            }
+            dAccumulator = dAccumulator * -1.0;
         }
         double* const pPivotValues = ppValues[c];
-        double* const pPivotAugment = ppAugment[c];
+        double* const pPivotAugment = ppAugment ? ppAugment[c] : nullptr;
         const double dPivot = pPivotValues[c];
         if (dPivot != 1.0)
         {
@@ -201,10 +163,14 @@ void EliminateForInverse(double** ppValues, double** ppAugment, int nOrder)
             {
                 pPivotValues[j] = pPivotValues[j] / dPivot;
             }
-            for (int j = 0; j < nOrder; ++j)
+            if (pPivotAugment)
             {
-                pPivotAugment[j] = pPivotAugment[j] / dPivot;
+                for (int j = 0; j < nOrder; ++j)
+                {
+                    pPivotAugment[j] = pPivotAugment[j] / dPivot;
+                }
             }
+            dAccumulator = dAccumulator * dPivot;
         }
         for (int i = c + 1; i < nOrder; ++i)
         {
@@ -215,8 +181,35 @@ void EliminateForInverse(double** ppValues, double** ppAugment, int nOrder)
             }
             const double dFactor = -1.0 * pRow[c];
             AddScaledRow(pRow, pPivotValues, dFactor, c + 1, nOrder);
-            AddScaledRow(ppAugment[i], pPivotAugment, dFactor, 0, nOrder);
+            if (pPivotAugment)
+            {
+                AddScaledRow(ppAugment[i], pPivotAugment, dFactor, 0, nOrder);
+            }
         }
+    }
+    return true;
+}
+
+// The determinant of an n x n block, which is destroyed: 0.0 when the
+// elimination finds no usable pivot. The empty block has determinant 1.0,
+// the empty product.
+double EliminationDeterminant(double** ppRows, int nOrder) noexcept
+{
+    double dAccumulator = 1.0;
+    return ForwardEliminate(ppRows, nullptr, nOrder, dAccumulator) ? dAccumulator : 0.0;
+}
+
+// The complete Gauss-Jordan elimination of an n x n working copy, leaving the
+// inverse in the augment block. Of the values only the part that is still
+// read later is updated (in the back substitution, the columns right of the
+// one being cleared). Throws the pivot text when a step finds no usable
+// pivot.
+void EliminateForInverse(double** ppValues, double** ppAugment, int nOrder)
+{
+    double dAccumulator = 1.0;
+    if (!ForwardEliminate(ppValues, ppAugment, nOrder, dAccumulator))
+    {
+        throw EngineText::kPivotTooSmall;
     }
     for (int i = 0; i + 1 < nOrder; ++i)
     {
@@ -452,17 +445,6 @@ void CMatrix::Allocate(int nRows, int nCols)
     m_nCols = nCols;
 }
 
-void CMatrix::Release() noexcept
-{
-    m_ppAugment = nullptr;
-    m_ppValues = nullptr;
-    m_pRowTable.reset();
-    m_pElements.reset();
-    m_nCols = 0;
-    m_nRows = 0;
-    m_dDeterminant = 1.0;
-}
-
 void CMatrix::SetAugmentIdentity() noexcept
 {
     FillIdentityPattern(m_ppAugment, m_nRows, m_nCols);
@@ -617,8 +599,6 @@ CMatrix Power(const CMatrix& base, const CMatrix& exponent)
             }
             ReportProgress(nStep - 1, nLastStep - 1);
         }
-        // A product's result carries a fresh augment block.
-        FillIdentityPattern(result.m_ppAugment, nOrder, nOrder);
     }
     return result;
 }
@@ -872,19 +852,19 @@ CMatrix Cross(const CMatrix& a, const CMatrix& b)
         throw EngineText::kVectorPair;
     }
     // Element k of a row vector is (0, k), of a column vector (k, 0).
-    const auto element = [bRows](const CMatrix& m, int k) -> double&
-    { return bRows ? m.m_ppValues[0][k] : m.m_ppValues[k][0]; };
+    const auto element = [bRows](double** ppValues, int k) -> double&
+    { return bRows ? ppValues[0][k] : ppValues[k][0]; };
 
     CMatrix result = bRows ? CMatrix(1, 3) : CMatrix(3, 1);
-    const double a0 = element(a, 0);
-    const double a1 = element(a, 1);
-    const double a2 = element(a, 2);
-    const double b0 = element(b, 0);
-    const double b1 = element(b, 1);
-    const double b2 = element(b, 2);
-    element(result, 0) = (a1 * b2) - (a2 * b1);
-    element(result, 1) = -1.0 * ((a0 * b2) - (a2 * b0));
-    element(result, 2) = (a0 * b1) - (a1 * b0);
+    const double a0 = element(a.m_ppValues, 0);
+    const double a1 = element(a.m_ppValues, 1);
+    const double a2 = element(a.m_ppValues, 2);
+    const double b0 = element(b.m_ppValues, 0);
+    const double b1 = element(b.m_ppValues, 1);
+    const double b2 = element(b.m_ppValues, 2);
+    element(result.m_ppValues, 0) = (a1 * b2) - (a2 * b1);
+    element(result.m_ppValues, 1) = -1.0 * ((a0 * b2) - (a2 * b0));
+    element(result.m_ppValues, 2) = (a0 * b1) - (a1 * b0);
     return result;
 }
 

@@ -72,7 +72,10 @@ public:
     CMatrix Adjoint() const;
     double Magnitude() const;
 
-    // Steps of the Gauss-Jordan elimination; used only on working copies.
+    // Steps of the Gauss-Jordan elimination, one row operation at a time, on
+    // a working copy. Determinant and Inverse run a faster elimination that
+    // must give the same bits as these steps; the tests hold the two together,
+    // so a change to one is a change to both.
     void Eliminate(int nRow, int nCol);
     void Pivot(int nRow, int nCol);
     void SwapRows(int nRowA, int nRowB);
@@ -85,8 +88,6 @@ private:
     // Gives the matrix fresh zeroed storage of the shape; the old storage, if
     // any, is released only after the new one exists.
     void Allocate(int nRows, int nCols);
-    // Drops the storage and leaves an empty 0 x 0 matrix.
-    void Release() noexcept;
     // Puts the identity pattern into the augment block.
     void SetAugmentIdentity() noexcept;
     // Copies the values and the augment block of a matrix of the same shape.
