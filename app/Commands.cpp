@@ -19,8 +19,6 @@
 #include "MessageBox.h"
 #include "ProgressWatch.h"
 
-#include <QPointer>
-
 namespace
 {
 // A number result is opened as an ordinary 1 x 1 object.
@@ -31,9 +29,11 @@ CMatrix WrapNumber(double dValue)
     return result;
 }
 
-bool IsShownAsScalar(const CEntryControlView& view)
+// A matrix read from a view has the view's shown size, and its only element
+// is the number the view's values hold after that reading.
+bool IsScalar(const CMatrix& m)
 {
-    return view.m_nRows == 1 && view.m_nCols == 1;
+    return m.m_nRows == 1 && m.m_nCols == 1;
 }
 
 struct OneObjectOperation
@@ -42,44 +42,25 @@ struct OneObjectOperation
     CMatrix (*pCompute)(const CMatrix& a);
 };
 
-// The operand matrices with what Mul needs from their views, taken before
-// the computation: whether each view shows a single number, and that number.
-struct TwoOperands
-{
-    const CMatrix& a;
-    const CMatrix& b;
-    bool bFirstScalar;
-    bool bSecondScalar;
-    double dFirstValue;
-    double dSecondValue;
-};
-
 struct TwoObjectOperation
 {
     const char* pPrefix;
-    CMatrix (*pCompute)(const TwoOperands& in);
+    CMatrix (*pCompute)(const CMatrix& a, const CMatrix& b);
     // Checked before any cell is read; returns the message to show, or null.
     const char* (*pCheckShapes)(const CEntryControlView& first, const CEntryControlView& second);
 };
 
 // Mul: a number times a matrix keeps the matrix's shape; the name still
 // follows the order of selection.
-CMatrix Multiply(const TwoOperands& in)
+CMatrix Multiply(const CMatrix& a, const CMatrix& b)
 {
-    if (in.bFirstScalar && in.bSecondScalar)
-        return in.a * in.b;
-    if (in.bFirstScalar)
-        return in.b * in.dFirstValue;
-    if (in.bSecondScalar)
-        return in.a * in.dSecondValue;
-    return in.a * in.b;
-}
-
-// The number a view shows when it shows one. The reading of the cells has
-// just refreshed the view's values, so it equals the operand's only element.
-double ScalarShown(const CEntryControlView& view)
-{
-    return IsShownAsScalar(view) ? view.m_pValues[0][0] : 0.0;
+    if (IsScalar(a) && IsScalar(b))
+        return a * b;
+    if (IsScalar(a))
+        return b * a.GetElement(0, 0);
+    if (IsScalar(b))
+        return a * b.GetElement(0, 0);
+    return a * b;
 }
 
 // Slv: a x = b needs a square a and a column b with as many rows as a has
@@ -102,15 +83,15 @@ const OneObjectOperation kInv{"Inv(", [](const CMatrix& a) { return a.Inverse();
 const OneObjectOperation kDet{"Det(", [](const CMatrix& a) { return WrapNumber(a.Determinant()); }};
 const OneObjectOperation kTrc{"Trc(", [](const CMatrix& a) { return WrapNumber(a.DiagonalProduct()); }};
 
-const TwoObjectOperation kDot{"Dot(", [](const TwoOperands& in) { return WrapNumber(Dot(in.a, in.b)); }, nullptr};
-const TwoObjectOperation kCrs{"Crs(", [](const TwoOperands& in) { return Cross(in.a, in.b); }, nullptr};
-const TwoObjectOperation kAng{"Ang(", [](const TwoOperands& in) { return WrapNumber(Angle(in.a, in.b)); }, nullptr};
-const TwoObjectOperation kAdd{"Add(", [](const TwoOperands& in) { return in.a + in.b; }, nullptr};
-const TwoObjectOperation kSub{"Sub(", [](const TwoOperands& in) { return in.a - in.b; }, nullptr};
+const TwoObjectOperation kDot{"Dot(", [](const CMatrix& a, const CMatrix& b) { return WrapNumber(Dot(a, b)); }, nullptr};
+const TwoObjectOperation kCrs{"Crs(", [](const CMatrix& a, const CMatrix& b) { return Cross(a, b); }, nullptr};
+const TwoObjectOperation kAng{"Ang(", [](const CMatrix& a, const CMatrix& b) { return WrapNumber(Angle(a, b)); }, nullptr};
+const TwoObjectOperation kAdd{"Add(", [](const CMatrix& a, const CMatrix& b) { return a + b; }, nullptr};
+const TwoObjectOperation kSub{"Sub(", [](const CMatrix& a, const CMatrix& b) { return a - b; }, nullptr};
 const TwoObjectOperation kMul{"Mul(", Multiply, nullptr};
-const TwoObjectOperation kPow{"Pow(", [](const TwoOperands& in) { return Power(in.a, in.b); }, nullptr};
+const TwoObjectOperation kPow{"Pow(", [](const CMatrix& a, const CMatrix& b) { return Power(a, b); }, nullptr};
 // Solves a x = b.
-const TwoObjectOperation kSlv{"Slv(", [](const TwoOperands& in) { return in.a.Inverse() * in.b; }, CheckSolveShapes};
+const TwoObjectOperation kSlv{"Slv(", [](const CMatrix& a, const CMatrix& b) { return a.Inverse() * b; }, CheckSolveShapes};
 // clang-format on
 
 // Message boxes and the progress dialog run event loops while the object
@@ -135,7 +116,6 @@ void RunOneObjectCommand(CHollastrinDlg& dlg, const OneObjectOperation& op)
     }
 
     CEntryControlView* pFirst = selected.at(0);
-    const QPointer<CHollastrinDlg> pDlg(&dlg);
     try
     {
         const CMatrix a(pFirst);
@@ -150,8 +130,7 @@ void RunOneObjectCommand(CHollastrinDlg& dlg, const OneObjectOperation& op)
     catch (const CComputationCancelled&)
     {
     }
-    if (pDlg)
-        pDlg->DeselectOne();
+    dlg.DeselectOne();
 }
 
 void RunTwoObjectCommand(CHollastrinDlg& dlg, const TwoObjectOperation& op)
@@ -170,7 +149,6 @@ void RunTwoObjectCommand(CHollastrinDlg& dlg, const TwoObjectOperation& op)
 
     CEntryControlView* pFirst = selected.at(0);
     CEntryControlView* pSecond = selected.at(1);
-    const QPointer<CHollastrinDlg> pDlg(&dlg);
     const char* pShapeMessage = op.pCheckShapes ? op.pCheckShapes(*pFirst, *pSecond) : nullptr;
     if (pShapeMessage)
     {
@@ -182,14 +160,9 @@ void RunTwoObjectCommand(CHollastrinDlg& dlg, const TwoObjectOperation& op)
         {
             const CMatrix a(pFirst);
             const CMatrix b(pSecond);
-            const TwoOperands in{a,
-                                 b,
-                                 IsShownAsScalar(*pFirst),
-                                 IsShownAsScalar(*pSecond),
-                                 ScalarShown(*pFirst),
-                                 ScalarShown(*pSecond)};
             const QString name = CHollastrinDlg::ResultName(op.pPrefix, pFirst, pSecond);
-            const CMatrix result = ComputeWithProgress(&dlg, name, [&] { return op.pCompute(in); });
+            const CMatrix result =
+                ComputeWithProgress(&dlg, name, [&] { return op.pCompute(a, b); });
             dlg.CreateResultObject(result, name);
         }
         catch (const char* pText)
@@ -200,8 +173,7 @@ void RunTwoObjectCommand(CHollastrinDlg& dlg, const TwoObjectOperation& op)
         {
         }
     }
-    if (pDlg)
-        pDlg->DeselectTwo();
+    dlg.DeselectTwo();
 }
 } // namespace
 

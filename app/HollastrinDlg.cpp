@@ -187,6 +187,8 @@ CHollastrinDlg::CHollastrinDlg(QWidget* pParent)
 CHollastrinDlg::~CHollastrinDlg()
 {
     // Object windows go first, while the lists and the list box still exist.
+    // Ending the dialog (done) has done this already; this covers a dialog
+    // that is destroyed without being ended, and repeating it is harmless.
     OnCloseAllObjects();
     OnDestroy();
     if (MessageBoxOwner() == this)
@@ -308,7 +310,6 @@ bool CHollastrinDlg::OnInitDialog()
     pCols->setCurrentIndex(-1);
 
     pRows->setFocus(Qt::OtherFocusReason);
-    m_bInitialised = true;
     return true;
 }
 
@@ -375,13 +376,6 @@ void CHollastrinDlg::keyPressEvent(QKeyEvent* pEvent)
         return;
     }
     QDialog::keyPressEvent(pEvent);
-}
-
-void CHollastrinDlg::showEvent(QShowEvent* pEvent)
-{
-    if (!m_bInitialised)
-        OnInitDialog();
-    QDialog::showEvent(pEvent);
 }
 
 // ---------------------------------------------------------------------------

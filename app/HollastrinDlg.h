@@ -139,7 +139,6 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
-    void showEvent(QShowEvent* pEvent) override;
 
 private:
     // The shared part of every creation once the budget check has passed:
@@ -155,5 +154,4 @@ private:
     void CreateControls();
 
     QHash<int, QWidget*> m_Controls;
-    bool m_bInitialised = false;
 };
