@@ -102,20 +102,10 @@ const TwoObjectOperation kSlv{"Slv(", [](const CMatrix& a, const CMatrix& b) { r
 // a message.
 void RunOneObjectCommand(CHollastrinDlg& dlg, const OneObjectOperation& op)
 {
-    const QList<CEntryControlView*>& selected = dlg.m_SelectedList;
-    if (selected.isEmpty())
-    {
-        AppMessageBox(MessageText::kSelectOne);
+    if (!dlg.HoldsOneSelected())
         return;
-    }
-    if (selected.size() >= 2)
-    {
-        AppMessageBox(MessageText::kOnlyOne);
-        dlg.DeselectTwo();
-        return;
-    }
 
-    CEntryControlView* pFirst = selected.at(0);
+    CEntryControlView* pFirst = dlg.m_SelectedList.at(0);
     try
     {
         const CMatrix a(pFirst);
@@ -135,20 +125,11 @@ void RunOneObjectCommand(CHollastrinDlg& dlg, const OneObjectOperation& op)
 
 void RunTwoObjectCommand(CHollastrinDlg& dlg, const TwoObjectOperation& op)
 {
-    const QList<CEntryControlView*>& selected = dlg.m_SelectedList;
-    if (selected.isEmpty())
-    {
-        AppMessageBox(MessageText::kSelectTwo);
+    if (!dlg.HoldsTwoSelected())
         return;
-    }
-    if (selected.size() == 1)
-    {
-        AppMessageBox(MessageText::kSelectAnother);
-        return;
-    }
 
-    CEntryControlView* pFirst = selected.at(0);
-    CEntryControlView* pSecond = selected.at(1);
+    CEntryControlView* pFirst = dlg.m_SelectedList.at(0);
+    CEntryControlView* pSecond = dlg.m_SelectedList.at(1);
     const char* pShapeMessage = op.pCheckShapes ? op.pCheckShapes(*pFirst, *pSecond) : nullptr;
     if (pShapeMessage)
     {

@@ -46,23 +46,6 @@ const char* FormatErrorText(const QString& path)
     return s_text.constData();
 }
 
-// True when exactly one object is selected. Otherwise shows why not, and
-// clears a selection of two.
-bool HoldsOneSelected(CHollastrinDlg& dlg)
-{
-    if (dlg.m_SelectedList.isEmpty())
-    {
-        AppMessageBox(MessageText::kSelectOne);
-        return false;
-    }
-    if (dlg.m_SelectedList.size() >= 2)
-    {
-        AppMessageBox(MessageText::kOnlyOne);
-        dlg.DeselectTwo();
-        return false;
-    }
-    return true;
-}
 } // namespace
 
 FileDialogHook SetFileDialogHook(FileDialogHook hook)
@@ -171,7 +154,7 @@ void CHollastrinDlg::LoadObjectFile()
 
 void CHollastrinDlg::SaveObjectFile()
 {
-    if (!HoldsOneSelected(*this))
+    if (!HoldsOneSelected())
         return;
 
     const std::optional<QString> chosen = GetObjectFileName(this, FileDialogKind::Save);
@@ -182,7 +165,7 @@ void CHollastrinDlg::SaveObjectFile()
     }
     // The object windows stayed usable while the dialog was open: the
     // selection is checked again, and the object selected now is saved.
-    if (!HoldsOneSelected(*this))
+    if (!HoldsOneSelected())
         return;
 
     // The file is written to a temporary beside it and put in place only

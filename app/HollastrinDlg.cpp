@@ -416,9 +416,14 @@ CEntryControlView* CHollastrinDlg::OpenObjectWindow(const QString& strName,
     return pView;
 }
 
-void CHollastrinDlg::FillNewView(const CMatrix& values)
+void CHollastrinDlg::CreateFilledObject(const CMatrix& values, const QString& strName,
+                                        const QString& strSuffix)
 {
-    CEntryControlView* pView = m_pNewView;
+    m_nNewRows = values.m_nRows;
+    m_nNewCols = values.m_nCols;
+    if (!WithinBudget())
+        throw static_cast<const char*>(MessageText::kBudgetReached);
+    CEntryControlView* pView = OpenObjectWindow(strName, strSuffix);
     for (int i = 0; i < values.m_nRows; ++i)
         for (int j = 0; j < values.m_nCols; ++j)
             pView->m_pValues[i][j] = values.GetElement(i, j);
@@ -473,22 +478,12 @@ void CHollastrinDlg::CreateResultObject(const CMatrix& result, const char* prefi
 
 void CHollastrinDlg::CreateResultObject(const CMatrix& result, const QString& name)
 {
-    m_nNewRows = result.m_nRows;
-    m_nNewCols = result.m_nCols;
-    if (!WithinBudget())
-        throw static_cast<const char*>(MessageText::kBudgetReached);
-    OpenObjectWindow(name, QString());
-    FillNewView(result);
+    CreateFilledObject(result, name, QString());
 }
 
 void CHollastrinDlg::CreateLoadedObject(const CMatrix& values, QString suffix)
 {
-    m_nNewRows = values.m_nRows;
-    m_nNewCols = values.m_nCols;
-    if (!WithinBudget())
-        throw static_cast<const char*>(MessageText::kBudgetReached);
-    OpenObjectWindow(QString(), suffix);
-    FillNewView(values);
+    CreateFilledObject(values, QString(), suffix);
 }
 
 // ---------------------------------------------------------------------------
@@ -523,16 +518,8 @@ void CHollastrinDlg::OnSelchangeObjectList()
 
 void CHollastrinDlg::OnCmp()
 {
-    if (m_SelectedList.isEmpty())
-    {
-        AppMessageBox(MessageText::kSelectTwo);
+    if (!HoldsTwoSelected())
         return;
-    }
-    if (m_SelectedList.size() == 1)
-    {
-        AppMessageBox(MessageText::kSelectAnother);
-        return;
-    }
     try
     {
         const CMatrix a(m_SelectedList.at(0));
@@ -567,6 +554,37 @@ void CHollastrinDlg::OnCloseAllObjects()
         CObjectFrame* pFrame = m_ObjectList.last()->m_pFrame;
         delete pFrame;
     }
+}
+
+bool CHollastrinDlg::HoldsOneSelected()
+{
+    if (m_SelectedList.isEmpty())
+    {
+        AppMessageBox(MessageText::kSelectOne);
+        return false;
+    }
+    if (m_SelectedList.size() >= 2)
+    {
+        AppMessageBox(MessageText::kOnlyOne);
+        DeselectTwo();
+        return false;
+    }
+    return true;
+}
+
+bool CHollastrinDlg::HoldsTwoSelected()
+{
+    if (m_SelectedList.isEmpty())
+    {
+        AppMessageBox(MessageText::kSelectTwo);
+        return false;
+    }
+    if (m_SelectedList.size() == 1)
+    {
+        AppMessageBox(MessageText::kSelectAnother);
+        return false;
+    }
+    return true;
 }
 
 void CHollastrinDlg::DeselectOne()

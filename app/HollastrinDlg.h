@@ -97,6 +97,11 @@ public:
     void OnCloseAllObjects();
     void DeselectOne();
     void DeselectTwo();
+    // The selection checks of the commands: true when the selection holds
+    // what the command needs; otherwise shows why not, and a command on one
+    // object clears a selection of two.
+    bool HoldsOneSelected();
+    bool HoldsTwoSelected();
 
     // Operation commands.
     void OnMag();
@@ -149,8 +154,10 @@ private:
     bool ReadNewSize();
     // True when m_nNewRows x m_nNewCols more cells stay within the budget.
     bool WithinBudget() const;
-    // Stores the matrix in the new view and shows it.
-    void FillNewView(const CMatrix& values);
+    // Opens a result or loaded object, filled with the matrix; throws the
+    // budget text when it would not fit.
+    void CreateFilledObject(const CMatrix& values, const QString& strName,
+                            const QString& strSuffix);
     void CreateControls();
 
     QHash<int, QWidget*> m_Controls;
