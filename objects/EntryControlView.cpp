@@ -190,10 +190,7 @@ void CEntryControlView::OnRButtonDown(unsigned /*nFlags*/, const QPoint& /*point
     const auto n = selected.size();
     if (m_bSelected == 1)
     {
-        selected.removeAt(m_nSelIndex);
-        if (n == 2 && m_nSelIndex == 0)
-            selected.at(0)->m_nSelIndex = 0;
-        m_bSelected = 0;
+        LeaveSelection();
     }
     else if (n >= 2)
     {
@@ -238,18 +235,23 @@ QColor CEntryControlView::OnCtlColorBrush() const
     return m_bSelected ? m_brushSelected : m_brushNormal;
 }
 
+void CEntryControlView::LeaveSelection()
+{
+    // The other selected view, if any, moves up to the first entry.
+    QList<CEntryControlView*>& selected = m_pDlg->m_SelectedList;
+    const auto n = selected.size();
+    selected.removeAt(m_nSelIndex);
+    if (n == 2 && m_nSelIndex == 0)
+        selected.at(0)->m_nSelIndex = 0;
+    m_bSelected = 0;
+}
+
 void CEntryControlView::OnDestroy()
 {
     CHollastrinDlg* pDlg = m_pDlg;
     const auto nObj = pDlg->m_ObjectList.size();
-    const auto nSel = pDlg->m_SelectedList.size();
     if (m_bSelected == 1)
-    {
-        pDlg->m_SelectedList.removeAt(m_nSelIndex);
-        if (nSel == 2 && m_nSelIndex == 0)
-            pDlg->m_SelectedList.at(0)->m_nSelIndex = 0;
-        m_bSelected = 0;
-    }
+        LeaveSelection();
     for (auto k = m_nListIndex + 1; k < nObj; ++k)
         --pDlg->m_ObjectList.at(k)->m_nListIndex;
     pDlg->m_ObjectList.removeAt(m_nListIndex);

@@ -110,5 +110,8 @@ protected:
     void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
+    // Takes the view out of the dialog's selection.
+    void LeaveSelection();
+
     QWidget* m_pGrid = nullptr;
 };
