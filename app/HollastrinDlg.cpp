@@ -6,7 +6,9 @@
 #include "Matrix.h"
 #include "MessageBox.h"
 #include "Metrics.h"
+#include "WindowRules.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -103,6 +105,18 @@ protected:
     }
 };
 
+// The pixels below a drop-down box that its template gives to the list.
+constexpr char kListHeightProperty[] = "quindleListHeight";
+
+// A drop-down list shows as many entries as fit in the height its template
+// gives it, and scrolls to the others.
+void FitDropDownList(QComboBox* pCombo)
+{
+    const int nRowHeight = std::max(1, pCombo->view()->sizeHintForRow(0));
+    const int nListHeight = pCombo->property(kListHeightProperty).toInt();
+    pCombo->setMaxVisibleItems(std::max(1, nListHeight / nRowHeight));
+}
+
 // The dialog's size in dialog units, and its position.
 constexpr int kDialogWidthDlu = 148;
 constexpr int kDialogHeightDlu = 230;
@@ -177,7 +191,9 @@ CHollastrinDlg::CHollastrinDlg(QWidget* pParent)
 
     setWindowTitle(QString::fromUtf8(kAppCaption));
     setFont(Metrics::DialogFont());
+    // Fixed size: no maximise button, and no resizing.
     setFixedSize(Metrics::DluToPixelsX(kDialogWidthDlu), Metrics::DluToPixelsY(kDialogHeightDlu));
+    KeepFromMinimising(this);
     move(Metrics::DluToPixelsX(kDialogLeftDlu), Metrics::DluToPixelsY(kDialogTopDlu));
     SetMessageBoxOwner(this);
     CreateControls();
@@ -209,8 +225,10 @@ void CHollastrinDlg::CreateControls()
         {
             auto* pCombo = new QComboBox(this);
             pCombo->setFocusPolicy(Qt::StrongFocus);
-            pCombo->setMaxVisibleItems(10);
-            // The template's height includes the dropped-down list.
+            // The template's height includes the dropped-down list: the box
+            // keeps its own height, and the list takes the rest (see
+            // FitDropDownList).
+            pCombo->setProperty(kListHeightProperty, rect.height() - pCombo->sizeHint().height());
             rect.setHeight(pCombo->sizeHint().height());
             pControl = pCombo;
             break;
@@ -308,6 +326,8 @@ bool CHollastrinDlg::OnInitDialog()
     // Nothing chosen until the user chooses.
     pRows->setCurrentIndex(-1);
     pCols->setCurrentIndex(-1);
+    FitDropDownList(pRows);
+    FitDropDownList(pCols);
 
     pRows->setFocus(Qt::OtherFocusReason);
     return true;

@@ -10,7 +10,10 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QShortcut>
-#include <QTimer>
+#include <QShowEvent>
+#include <QTextDocument>
+#include <QToolTip>
+#include <QWindow>
 
 // ---------------------------------------------------------------------------
 // CEntryControl
@@ -44,12 +47,20 @@ void CEntryControl::OnChar(unsigned nChar, unsigned /*nRepCnt*/, unsigned /*nFla
         }
         pTarget->setFocus(Qt::OtherFocusReason);
         pTarget->selectAll();
-        return; // a single-line edit field takes no tab
     }
-    // Control characters (backspace, Enter, ...) are the edit field's key
-    // handling; everything printable goes in at the caret.
-    if (nChar >= 32 && nChar != 127 && !isReadOnly())
-        insert(QString(QChar(char32_t(nChar))));
+    // A single-line edit field takes no tab, and every other character has
+    // already been handled by the edit field itself.
+}
+
+bool CEntryControl::event(QEvent* pEvent)
+{
+    // A cell has no tooltip of its own, and does not borrow its window's.
+    if (pEvent->type() == QEvent::ToolTip && toolTip().isEmpty())
+    {
+        QToolTip::hideText();
+        return true;
+    }
+    return QLineEdit::event(pEvent);
 }
 
 bool CEntryControl::focusNextPrevChild(bool /*bNext*/)
@@ -59,22 +70,25 @@ bool CEntryControl::focusNextPrevChild(bool /*bNext*/)
     return true;
 }
 
+void CEntryControl::focusInEvent(QFocusEvent* pEvent)
+{
+    QLineEdit::focusInEvent(pEvent);
+    // The grid scrolls just enough to show the cell being typed into.
+    m_pView->ShowCell(*this);
+}
+
 void CEntryControl::keyPressEvent(QKeyEvent* pEvent)
 {
-    if (pEvent->key() == Qt::Key_Tab || pEvent->key() == Qt::Key_Backtab)
+    if (pEvent->key() == Qt::Key_Tab || pEvent->key() == Qt::Key_Backtab ||
+        pEvent->text() == QLatin1String("\t"))
     {
         OnChar(9, 1, 0);
         return;
     }
-    const Qt::KeyboardModifiers mods = pEvent->modifiers();
-    const QString text = pEvent->text();
-    if (!(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) && text.size() == 1 &&
-        text.at(0).isPrint())
-    {
-        OnChar(text.at(0).unicode(), 1, 0);
-        return;
-    }
     QLineEdit::keyPressEvent(pEvent);
+    // Keys the edit field leaves unused (Up, Page Down, ...) must not reach
+    // the scrolling grid around it.
+    pEvent->accept();
 }
 
 // ---------------------------------------------------------------------------
@@ -82,6 +96,18 @@ void CEntryControl::keyPressEvent(QKeyEvent* pEvent)
 
 namespace
 {
+// The size step the window system is told about: larger than any screen, so
+// that no drag on the border reaches the next size.
+constexpr int kSizeStep = 1 << 14;
+
+// A title for setWindowTitle that comes out verbatim: the toolkit takes each
+// "[*]" for its modified marker unless it is doubled.
+QString LiteralTitle(const QString& strTitle)
+{
+    QString title = strTitle;
+    return title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+}
+
 QString SizeSuffix(int nRows, int nCols)
 {
     return QStringLiteral("  [") + QString::number(nRows) + QLatin1Char('X') +
@@ -112,14 +138,22 @@ CObjectFrame::CObjectFrame(CHollastrinDlg* pDlg, QString strName, QString strSuf
     m_nRows = nRows;
     m_nCols = nCols;
 
-    setWindowTitle(title);
+    m_strTitle = title;
+    setWindowTitle(LiteralTitle(title));
+    setAccessibleName(title);
     setAttribute(Qt::WA_DeleteOnClose);
     const QSize frameSize = FrameSize(nRows, nCols);
     m_sizeNormal = QSize(frameSize.width() - Metrics::kFrameExtraWidth,
                          frameSize.height() - Metrics::kFrameExtraHeight);
     resize(m_sizeNormal);
+    setBaseSize(m_sizeNormal);
+    setSizeIncrement(kSizeStep, kSizeStep);
+    setMinimumSize(m_sizeNormal);
     move(FramePosition(m_nObjectNumber));
     OnCreate();
+    // A narrow window's title bar cuts the title short; the background and
+    // the labels show all of it.
+    m_pView->setToolTip(Qt::convertFromPlainText(title, Qt::WhiteSpacePre));
     CreateShortcuts();
 }
 
@@ -254,17 +288,16 @@ void CObjectFrame::resizeEvent(QResizeEvent* pEvent)
 {
     QWidget::resizeEvent(pEvent);
     OnSize(0, width(), height());
-    // The window keeps its size unless maximised or minimised: a drag on the
-    // border is undone once the window system has finished it.
-    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) &&
-        size() != m_sizeNormal && isVisible())
+}
+
+void CObjectFrame::showEvent(QShowEvent* pEvent)
+{
+    QWidget::showEvent(pEvent);
+    // The window system's window exists now; the toolkit hands it the
+    // minimum size by itself, but not the size steps.
+    if (QWindow* pWindow = windowHandle())
     {
-        QTimer::singleShot(0, this,
-                           [this]
-                           {
-                               if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized |
-                                                      Qt::WindowFullScreen)))
-                                   resize(m_sizeNormal);
-                           });
+        pWindow->setBaseSize(m_sizeNormal);
+        pWindow->setSizeIncrement(QSize(kSizeStep, kSizeStep));
     }
 }

@@ -9,8 +9,10 @@
 class CEntryControlView;
 class CHollastrinDlg;
 
-// One element of an object: a single-line edit field. Tab and Shift+Tab both
-// move to the next cell of the same object, row by row, wrapping around.
+// One element of an object: a single-line edit field. The tab character is
+// the cell's own: Tab, Shift+Tab and any key that produces it (Ctrl+I) move to
+// the next cell of the same object, row by row, wrapping around. Every other
+// key is the edit field's; what it has no use for goes nowhere.
 class CEntryControl : public QLineEdit
 {
     Q_OBJECT
@@ -22,8 +24,8 @@ public:
 
     void InitCell(int nRows, int nCols, CEntryControlView* pView, int nIndex);
 
-    // A character typed into the cell. Tab (9) moves the focus on; other
-    // printable characters are inserted at the caret.
+    // A character typed into the cell. Tab (9) moves the focus on; the edit
+    // field handles every other character itself.
     void OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags);
 
     int m_nIndex = 0;
@@ -32,7 +34,9 @@ public:
     CEntryControlView* m_pView = nullptr;
 
 protected:
+    bool event(QEvent* pEvent) override;
     bool focusNextPrevChild(bool bNext) override;
+    void focusInEvent(QFocusEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
 };
 
@@ -40,6 +44,11 @@ protected:
 // Closing it (close box or close()) removes the object from the dialog's
 // lists at once and deletes the window later; deleting it directly does the
 // same removal first.
+//
+// Its size is fixed but for maximising: the window system is told that the
+// window grows and shrinks only in steps far larger than any screen, so a
+// drag on its border changes nothing, while maximise and restore (which the
+// window system does not round to steps) keep working.
 class CObjectFrame : public QWidget
 {
     Q_OBJECT
@@ -78,6 +87,8 @@ public:
     CEntryControlView* m_pView = nullptr;
     QRect m_rectClient;
     QString m_strName;
+    // The title exactly as composed (the window system's title is the same).
+    QString m_strTitle;
     bool m_bDestroyed = false;
 
 protected:
@@ -85,6 +96,7 @@ protected:
     void closeEvent(QCloseEvent* pEvent) override;
     void focusInEvent(QFocusEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
+    void showEvent(QShowEvent* pEvent) override;
 
 private:
     // The window's own shortcuts: Ctrl+Space, Ctrl+Shift+C, Ctrl+Shift+V, F1.

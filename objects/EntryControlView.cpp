@@ -97,6 +97,24 @@ CEntryControlView::CEntryControlView(CObjectFrame* pFrame, CHollastrinDlg* pDlg,
     m_sizeTotal = QSize(132 * nCols + 25, 36 * nRows + 25);
 
     setFrameShape(QFrame::NoFrame);
+    // A click on the background leaves the focus in its cell.
+    setFocusPolicy(Qt::NoFocus);
+    // The bars' page steps stay the visible part, so that the thumbs show
+    // how much of the grid is in view; a click in a page area moves by the
+    // grid's own page instead.
+    for (QScrollBar* pBar : {horizontalScrollBar(), verticalScrollBar()})
+    {
+        connect(pBar, &QAbstractSlider::actionTriggered, this,
+                [this, pBar](int nAction)
+                {
+                    const int nPage = pBar->orientation() == Qt::Horizontal ? m_sizePage.width()
+                                                                            : m_sizePage.height();
+                    if (nAction == QAbstractSlider::SliderPageStepAdd)
+                        pBar->setSliderPosition(pBar->value() + nPage);
+                    else if (nAction == QAbstractSlider::SliderPageStepSub)
+                        pBar->setSliderPosition(pBar->value() - nPage);
+                });
+    }
     setWidgetResizable(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -179,9 +197,12 @@ int CEntryControlView::OnCreate()
 
 void CEntryControlView::OnSize(unsigned /*nType*/, int /*cx*/, int /*cy*/)
 {
-    // A line is a hundredth of the grid in each direction.
-    horizontalScrollBar()->setSingleStep(std::max(1, m_sizeTotal.width() / 100));
-    verticalScrollBar()->setSingleStep(std::max(1, m_sizeTotal.height() / 100));
+    // A page is a tenth of the grid in each direction, a line a tenth of a
+    // page.
+    m_sizePage = QSize(m_sizeTotal.width() / 10, m_sizeTotal.height() / 10);
+    m_sizeLine = QSize(m_sizePage.width() / 10, m_sizePage.height() / 10);
+    horizontalScrollBar()->setSingleStep(std::max(1, m_sizeLine.width()));
+    verticalScrollBar()->setSingleStep(std::max(1, m_sizeLine.height()));
 }
 
 void CEntryControlView::OnRButtonDown(unsigned /*nFlags*/, const QPoint& /*point*/)
@@ -326,6 +347,21 @@ void CEntryControlView::FocusFirstCell()
     CEntryControl& cell = Cell(0, 0);
     cell.setFocus(Qt::OtherFocusReason);
     cell.selectAll();
+}
+
+void CEntryControlView::ShowCell(const CEntryControl& cell)
+{
+    // The cell's place in the grid, against the part of the grid in view.
+    const QRect place = cell.geometry();
+    auto follow = [](QScrollBar* pBar, int nFirst, int nLast, int nShown)
+    {
+        if (nLast > pBar->value() + nShown - 1)
+            pBar->setValue(nLast - nShown + 1);
+        else if (nFirst < pBar->value())
+            pBar->setValue(nFirst);
+    };
+    follow(horizontalScrollBar(), place.left(), place.right(), viewport()->width());
+    follow(verticalScrollBar(), place.top(), place.bottom(), viewport()->height());
 }
 
 QString CEntryControlView::ObjectText() const

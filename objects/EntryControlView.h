@@ -70,6 +70,8 @@ public:
 
     // Focuses cell (0, 0) and selects its text.
     void FocusFirstCell();
+    // Scrolls just enough to show the whole cell.
+    void ShowCell(const CEntryControl& cell);
 
     // The whole object as text: one line per row, lines separated by "\n",
     // the cells' texts (exactly as shown) separated by tabs.
@@ -86,6 +88,10 @@ public:
     CEntryControl& Cell(int nRow, int nCol) const { return *m_pCells[nRow][nCol]; }
 
     QSize m_sizeTotal;
+    // What a click in a scroll bar's page area and on its arrows moves: a
+    // tenth of the grid and a tenth of that.
+    QSize m_sizePage;
+    QSize m_sizeLine;
     QColor m_brushSelected;
     QColor m_brushNormal;
     QFont m_font;

@@ -1,5 +1,7 @@
 #include "MessageBox.h"
 
+#include "WindowRules.h"
+
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
@@ -56,5 +58,6 @@ void AppMessageBox(const QString& text, MessageIcon icon)
     box.setDefaultButton(QMessageBox::Ok);
     if (box.parentWidget())
         box.setWindowModality(Qt::WindowModal);
+    KeepFromMinimising(&box);
     box.exec();
 }

@@ -29,6 +29,17 @@ public:
             return Metrics::kScrollBarExtent;
         return QProxyStyle::pixelMetric(metric, pOption, pWidget);
     }
+
+    int styleHint(StyleHint hint, const QStyleOption* pOption, const QWidget* pWidget,
+                  QStyleHintReturn* pReturn) const override
+    {
+        // Drop-down lists open below their box and scroll, showing as many
+        // entries as their box's height allows, instead of a pop-up of
+        // every entry around the current one.
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, pOption, pWidget, pReturn);
+    }
 };
 } // namespace
 

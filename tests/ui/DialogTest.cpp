@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -73,6 +74,21 @@ TEST_F(DialogTest, TemplateControlsTextsAndGeometry)
     }
     EXPECT_EQ(m_pDlg->RowsBox()->geometry().topLeft(), QPoint(33, 46));
     EXPECT_EQ(m_pDlg->focusWidget(), m_pDlg->RowsBox());
+
+    // Dropped down, a list opens below its box, within the height its
+    // template gives it (108 and 107 units with the box), and scrolls.
+    for (auto [pCombo, nTemplateHeight] :
+         {std::pair{m_pDlg->RowsBox(), 108}, std::pair{m_pDlg->ColsBox(), 107}})
+    {
+        pCombo->showPopup();
+        QWidget* pPopup = pCombo->view()->window();
+        QTRY_VERIFY(pPopup->isVisible());
+        EXPECT_GE(pPopup->geometry().top(), pCombo->mapToGlobal(QPoint(0, 0)).y());
+        EXPECT_LE(pPopup->height() + pCombo->height(), Metrics::DluToPixelsY(nTemplateHeight) + 4);
+        EXPECT_GE(pCombo->maxVisibleItems(), 7);
+        EXPECT_GT(pCombo->view()->verticalScrollBar()->maximum(), 0);
+        pCombo->hidePopup();
+    }
 
     const QStringList groups = {"Create New Object", "Vector", "Matrix"};
     QStringList found;

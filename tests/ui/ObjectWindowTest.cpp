@@ -8,6 +8,9 @@
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextDocument>
+#include <QToolTip>
+#include <QWindow>
 
 using ObjectWindowTest = UiTest;
 
@@ -108,6 +111,35 @@ TEST_F(ObjectWindowTest, TitlesAndNamesOfZeroedResultAndLoadedObjects)
     EXPECT_EQ(p5->Cell(0, 1).text(), "-2.5");
     EXPECT_EQ(p5->m_pValues[0][1], -2.5);
     EXPECT_EQ(m_pDlg->ObjectListBox()->item(4)->text(), "5");
+
+    // What the window system shows is the path as chosen, the toolkit's
+    // modified marker "[*]" included.
+    m_pDlg->CreateLoadedObject(loaded, "  /tmp/a[*]b [*][*]%1&c.txt");
+    EXPECT_EQ(m_pDlg->m_ObjectList.last()->m_pFrame->windowHandle()->title(),
+              "6  /tmp/a[*]b [*][*]%1&c.txt  [2X3]");
+
+    // A narrow window's whole title: the tooltip of its background and
+    // labels (not of its cells), and its accessible name.
+    m_pDlg->CreateResultObject(CMatrix(3, 1), "Mul(", p3, m_pDlg->m_ObjectList.at(3));
+    CEntryControlView* p7 = m_pDlg->m_ObjectList.last();
+    const QString title = "7  Mul(Add(1,2),Trp(Add(1,2)))  [3X1]";
+    for (QWidget* pWidget :
+         {static_cast<QWidget*>(p7->viewport()), static_cast<QWidget*>(p7->m_pColLabels[0])})
+    {
+        QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), pWidget->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(pWidget, &tip);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QTextDocument shown;
+        shown.setHtml(QToolTip::text());
+        EXPECT_EQ(shown.toPlainText(), title);
+        QToolTip::hideText();
+        QTRY_VERIFY(!QToolTip::isVisible());
+    }
+    QHelpEvent cellTip(QEvent::ToolTip, QPoint(2, 2), p7->Cell(0, 0).mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(&p7->Cell(0, 0), &cellTip);
+    QTest::qWait(20);
+    EXPECT_FALSE(QToolTip::isVisible());
+    EXPECT_EQ(p7->m_pFrame->accessibleName(), title);
 }
 
 TEST_F(ObjectWindowTest, LabelsAndBlankCells)
@@ -171,6 +203,97 @@ TEST_F(ObjectWindowTest, TabAndShiftTabWalkForwardAndWrap)
     CEntryControlView* pColumn = Zeroed(3, 1);
     pColumn->Cell(2, 0).OnChar(9, 1, 0);
     EXPECT_EQ(pColumn->m_pFrame->focusWidget(), &pColumn->Cell(0, 0));
+    // Any key that produces the tab character moves on too (Ctrl+I).
+    QTest::sendKeyEvent(QTest::Click, &pColumn->Cell(0, 0), Qt::Key_I, QStringLiteral("\t"),
+                        Qt::ControlModifier);
+    EXPECT_EQ(pColumn->m_pFrame->focusWidget(), &pColumn->Cell(1, 0));
+    EXPECT_TRUE(pColumn->Cell(0, 0).text().isEmpty());
+    // Text from an input method goes in as the edit field takes it.
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("2.5"));
+    QApplication::sendEvent(&pColumn->Cell(1, 0), &commit);
+    EXPECT_EQ(pColumn->Cell(1, 0).text(), "2.5");
+}
+
+TEST_F(ObjectWindowTest, CellKeysNeverScrollAndTheFocusedCellIsAlwaysInView)
+{
+    CEntryControlView* pView = Zeroed(20, 20);
+    pView->m_pFrame->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), pView->m_pFrame);
+    QScrollBar* pH = pView->horizontalScrollBar();
+    QScrollBar* pV = pView->verticalScrollBar();
+    CEntryControl& first = pView->Cell(0, 0);
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_Escape})
+        QTest::keyClick(&first, key);
+    EXPECT_EQ(pV->value(), 0);
+    EXPECT_EQ(pView->m_pFrame->focusWidget(), &first);
+
+    auto shown = [pView](int i, int j)
+    {
+        const CEntryControl& cell = pView->Cell(i, j);
+        return QRect(cell.mapTo(pView->viewport(), QPoint(0, 0)), cell.size());
+    };
+    auto inView = [&](int i, int j) { return pView->viewport()->rect().contains(shown(i, j)); };
+    // Tab walks out of the visible part; the grid follows just far enough.
+    for (int j = 0; j < 19; ++j)
+        QTest::keyClick(pView->m_pFrame->focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(inView(0, 19));
+    EXPECT_EQ(shown(0, 19).right(), pView->viewport()->rect().right());
+    EXPECT_GT(pH->value(), 0);
+    QTest::keyClick(pView->m_pFrame->focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(inView(1, 0));
+    for (int n = 0; n < 20 * 19 - 1; ++n)
+        QTest::keyClick(pView->m_pFrame->focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(inView(19, 19));
+    EXPECT_GT(pV->value(), 0);
+}
+
+TEST_F(ObjectWindowTest, ScrollStepsAreTenthsOfTheGrid)
+{
+    // 20 x 20: the grid is 2665 x 745 pixels; pages of 266 and 74, lines of
+    // 26 and 7, after every size change; the thumbs show the visible part.
+    CEntryControlView* pView = Zeroed(20, 20);
+    CObjectFrame* pFrame = pView->m_pFrame;
+    auto check = [&]
+    {
+        for (auto [pBar, nPage, nLine] : {std::tuple{pView->horizontalScrollBar(), 266, 26},
+                                          std::tuple{pView->verticalScrollBar(), 74, 7}})
+        {
+            const bool bHorizontal = pBar->orientation() == Qt::Horizontal;
+            pBar->setValue(0);
+            const QPoint pageArea = bHorizontal ? QPoint(pBar->width() - 20, pBar->height() / 2)
+                                                : QPoint(pBar->width() / 2, pBar->height() - 20);
+            const QPoint arrow = bHorizontal ? QPoint(pBar->width() - 4, pBar->height() / 2)
+                                             : QPoint(pBar->width() / 2, pBar->height() - 4);
+            QTest::mouseClick(pBar, Qt::LeftButton, {}, pageArea);
+            EXPECT_EQ(pBar->value(), nPage);
+            QTest::mouseClick(pBar, Qt::LeftButton, {}, arrow);
+            EXPECT_EQ(pBar->value(), nPage + nLine);
+            pBar->triggerAction(QAbstractSlider::SliderPageStepSub);
+            EXPECT_EQ(pBar->value(), nLine);
+            EXPECT_EQ(pBar->pageStep(),
+                      bHorizontal ? pView->viewport()->width() : pView->viewport()->height());
+        }
+    };
+    check();
+    pFrame->showMaximized();
+    QTRY_VERIFY(pFrame->width() > 600);
+    pFrame->showNormal();
+    QTRY_COMPARE(pFrame->geometry().size(), QSize(437, 149));
+    check();
+}
+
+TEST_F(ObjectWindowTest, ClickingTheBackgroundLeavesTheFocusInItsCell)
+{
+    CEntryControlView* pView = Zeroed(2, 2);
+    pView->m_pFrame->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), pView->m_pFrame);
+    pView->Cell(1, 1).setFocus();
+    QTest::mouseClick(pView->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseClick(pView->m_pRowLabels[0], Qt::LeftButton);
+    RightClick(pView);
+    EXPECT_EQ(pView->m_bSelected, 1);
+    EXPECT_EQ(QApplication::focusWidget(), &pView->Cell(1, 1));
 }
 
 TEST_F(ObjectWindowTest, ActivatingAWindowFocusesTheFirstCellWithItsTextSelected)
