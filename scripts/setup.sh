@@ -15,7 +15,7 @@ PACKAGES=(
     locales-all fonts-dejavu-core
     xvfb xauth imagemagick
     clang libclang-rt-14-dev
-    desktop-file-utils appstream dpkg-dev file xdotool x11-utils openbox
+    desktop-file-utils appstream dpkg-dev file xdotool x11-utils openbox metacity
 )
 
 missing=()

@@ -1,0 +1,240 @@
+// What only a window manager shows: border drags, maximising, activation by
+// the mouse, real keys, the title and buttons the window manager gives the
+// windows. Driven with xdotool and read back with xwininfo and xprop.
+#include "Matrix.h"
+#include "UiTestSupport.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+namespace
+{
+QString WindowManager()
+{
+    return qApp->property("quindleWindowManager").toString();
+}
+
+// Runs a tool to its end while this program keeps answering the window
+// manager.
+QString Tool(const QString& program, const QStringList& args)
+{
+    QProcess process;
+    process.start(program, args);
+    while (!process.waitForFinished(10))
+        QCoreApplication::processEvents();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString Id(const QWidget* pWindow)
+{
+    return QString::number(pWindow->winId());
+}
+
+// The window's client area on the screen, as the X server has it.
+QRect ClientRect(const QWidget* pWindow)
+{
+    const QString info = Tool("xwininfo", {"-id", Id(pWindow)});
+    auto field = [&info](const char* pName)
+    {
+        const QRegularExpression re(QString::fromUtf8(pName) + QStringLiteral(":\\s+(-?\\d+)"));
+        return re.match(info).captured(1).toInt();
+    };
+    return QRect(field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+                 field("Height"));
+}
+
+bool IsViewable(const QWidget* pWindow)
+{
+    return Tool("xwininfo", {"-id", Id(pWindow)}).contains("IsViewable");
+}
+
+QString Property(const QWidget* pWindow, const char* pName)
+{
+    return Tool("xprop", {"-id", Id(pWindow), QString::fromUtf8(pName)});
+}
+
+// True once the condition holds, within five seconds.
+template <typename Condition> bool Eventually(Condition condition)
+{
+    return QTest::qWaitFor(condition, 5000);
+}
+
+// Lets the window manager and this program finish what they are doing.
+void Settle()
+{
+    QTest::qWait(300);
+}
+
+// A left-button drag from a point by a distance, in small steps.
+void Drag(QPoint from, QPoint by)
+{
+    QStringList args{"mousemove",
+                     QString::number(from.x()),
+                     QString::number(from.y()),
+                     "sleep",
+                     "0.2",
+                     "mousedown",
+                     "1",
+                     "sleep",
+                     "0.2"};
+    for (int k = 0; k < 6; ++k)
+        args << "mousemove_relative"
+             << "--" << QString::number(by.x() / 6) << QString::number(by.y() / 6) << "sleep"
+             << "0.05";
+    args << "sleep"
+         << "0.2"
+         << "mouseup"
+         << "1";
+    Tool("xdotool", args);
+    Settle();
+}
+
+void Click(QPoint at, int nButton = 1)
+{
+    Tool("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.1",
+                     "click", QString::number(nButton)});
+    Settle();
+}
+
+class DesktopTest : public UiTest
+{
+protected:
+    // Waits until the window manager has framed and shown the window.
+    static void WaitMapped(QWidget* pWindow)
+    {
+        EXPECT_TRUE(Eventually([pWindow] { return IsViewable(pWindow); }));
+        Settle();
+    }
+};
+} // namespace
+
+TEST_F(DesktopTest, BorderDragsChangeNeitherSizeNorPlaceAndMaximiseStays)
+{
+    // Object 1 opens at the top of the screen, where a move would hide its
+    // title bar.
+    for (auto [nRows, nCols] : {std::pair{3, 4}, std::pair{20, 20}})
+    {
+        CEntryControlView* pView = Zeroed(nRows, nCols);
+        CObjectFrame* pFrame = pView->m_pFrame;
+        WaitMapped(pFrame);
+        const QRect before = ClientRect(pFrame);
+        ASSERT_EQ(before.size(), pFrame->size());
+        const QPoint bottom(before.center().x(), before.bottom() + 3);
+        const QPoint right(before.right() + 2, before.center().y());
+        const QPoint corner(before.right() + 2, before.bottom() + 3);
+        for (QPoint from : {bottom, right, corner})
+        {
+            for (QPoint by : {QPoint(60, 60), QPoint(-60, -60)})
+            {
+                Drag(from, by);
+                EXPECT_EQ(ClientRect(pFrame), before)
+                    << WindowManager().toStdString() << " drag from " << from.x() << "," << from.y()
+                    << " by " << by.x() << "," << by.y();
+            }
+        }
+        EXPECT_EQ(pFrame->frameGeometry().topLeft(),
+                  CObjectFrame::FramePosition(pFrame->m_nObjectNumber));
+
+        // Maximise and restore are still offered, and work.
+        const QString actions = Property(pFrame, "_NET_WM_ALLOWED_ACTIONS");
+        EXPECT_TRUE(actions.contains("_NET_WM_ACTION_MAXIMIZE_HORZ")) << actions.toStdString();
+        pFrame->showMaximized();
+        EXPECT_TRUE(Eventually([&] { return ClientRect(pFrame).width() > 1000; }));
+        pFrame->showNormal();
+        EXPECT_TRUE(Eventually([&] { return ClientRect(pFrame) == before; }));
+    }
+}
+
+TEST_F(DesktopTest, MouseActivationFocusesTheFirstCellAndRealKeysStayInTheCells)
+{
+    CEntryControlView* p1 = Zeroed(2, 2);
+    CEntryControlView* p2 = Zeroed(2, 2);
+    WaitMapped(p1->m_pFrame);
+    WaitMapped(p2->m_pFrame);
+    p1->Cell(0, 0).setText("3.5");
+    // Side by side: the cascade overlaps them by more than a title bar.
+    p2->m_pFrame->move(600, 300);
+    Settle();
+    auto background = [](CEntryControlView* pView)
+    { return pView->viewport()->mapToGlobal(QPoint(8, 8)); };
+
+    for (int nButton : {1, 3})
+    {
+        // An inactive window clicked on its background: typing goes to its
+        // first cell, replacing the text.
+        Click(background(p2));
+        EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == p2->m_pFrame; }));
+        Click(background(p1), nButton);
+        EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == p1->m_pFrame; }));
+        EXPECT_EQ(QApplication::focusWidget(), &p1->Cell(0, 0)) << nButton;
+        EXPECT_EQ(p1->Cell(0, 0).selectedText(), p1->Cell(0, 0).text()) << nButton;
+    }
+    EXPECT_EQ(p1->m_bSelected, 1); // the right click selected it
+    Tool("xdotool", {"type", "--delay", "30", "42"});
+    EXPECT_TRUE(Eventually([&] { return p1->Cell(0, 0).text() == "42"; }));
+
+    // In the active window a background click leaves the focus where it is;
+    // Ctrl+I moves on like Tab and types nothing; Down does not scroll.
+    Click(p1->Cell(1, 0).mapToGlobal(QPoint(5, 5)));
+    EXPECT_TRUE(Eventually([&] { return QApplication::focusWidget() == &p1->Cell(1, 0); }));
+    Click(background(p1));
+    EXPECT_EQ(QApplication::focusWidget(), &p1->Cell(1, 0));
+    Tool("xdotool", {"key", "--delay", "50", "ctrl+i", "Down", "Page_Down"});
+    EXPECT_TRUE(Eventually([&] { return QApplication::focusWidget() == &p1->Cell(1, 1); }));
+    EXPECT_TRUE(p1->Cell(1, 0).text().isEmpty());
+    EXPECT_TRUE(p1->Cell(1, 1).text().isEmpty());
+}
+
+TEST_F(DesktopTest, TheWindowSystemGetsTheTitleVerbatim)
+{
+    CMatrix values(2, 2);
+    m_pDlg->CreateLoadedObject(values, "  /tmp/a[*]b %1&c.txt");
+    CObjectFrame* pFrame = m_pDlg->m_ObjectList.last()->m_pFrame;
+    WaitMapped(pFrame);
+    EXPECT_EQ(Property(pFrame, "_NET_WM_NAME").trimmed(),
+              "_NET_WM_NAME(UTF8_STRING) = \"1  /tmp/a[*]b %1&c.txt  [2X2]\"");
+}
+
+TEST_F(DesktopTest, MainDialogAndMessageBoxesCanBeNeitherMaximisedNorMinimised)
+{
+    WaitMapped(m_pDlg.get());
+    auto check = [](QWidget* pWindow, const char* pWhat)
+    {
+        const QString actions = Property(pWindow, "_NET_WM_ALLOWED_ACTIONS");
+        EXPECT_FALSE(actions.contains("MAXIMIZE")) << pWhat << ": " << actions.toStdString();
+        // Metacity takes the hints at their word; openbox offers minimising
+        // to every window, and the window comes straight back.
+        if (WindowManager() == "metacity")
+        {
+            EXPECT_FALSE(actions.contains("MINIMIZE")) << pWhat << ": " << actions.toStdString();
+        }
+        Tool("xdotool", {"windowminimize", Id(pWindow)});
+        Settle();
+        EXPECT_TRUE(Eventually([&] { return !pWindow->isMinimized(); }));
+        EXPECT_TRUE(Eventually([&] { return IsViewable(pWindow); }));
+    };
+    check(m_pDlg.get(), "main dialog");
+
+    // A real message box, answered here.
+    const MessageBoxHook previous = SetMessageBoxHook(nullptr);
+    bool bChecked = false;
+    QTimer::singleShot(
+        0, m_pDlg.get(),
+        [&]
+        {
+            QWidget* pBox = nullptr;
+            EXPECT_TRUE(
+                Eventually([&] { return (pBox = QApplication::activeModalWidget()) != nullptr; }));
+            WaitMapped(pBox);
+            check(pBox, "message box");
+            bChecked = true;
+            pBox->close();
+        });
+    AppMessageBox(MessageText::kSelectDimensions);
+    SetMessageBoxHook(previous);
+    EXPECT_TRUE(bChecked);
+}
