@@ -566,6 +566,25 @@ void CHollastrinDlg::OnCmp()
     DeselectTwo();
 }
 
+void CHollastrinDlg::RemoveObjectListEntry(int nObjectNumber)
+{
+    QListWidget* pList = ObjectListBox();
+    const QString number = QString::number(nObjectNumber);
+    for (int k = 0; k < pList->count(); ++k)
+    {
+        if (pList->item(k)->text() == number)
+        {
+            delete pList->takeItem(k);
+            break;
+        }
+    }
+}
+
+void CHollastrinDlg::ShowHelp()
+{
+    CHollastrinApp::OnHelp();
+}
+
 void CHollastrinDlg::OnCloseAllObjects()
 {
     while (!m_ObjectList.isEmpty())

@@ -2,6 +2,7 @@
 // the operation and file buttons, and the state the object windows share.
 #pragma once
 
+#include "ObjectHost.h"
 #include "Random.h"
 
 #include <QDialog>
@@ -57,7 +58,10 @@ inline constexpr char kAboutMenuText[] = "&About Hollastrin...";
 // Largest number of cells open at once.
 inline constexpr int kMaxEditControls = 4999;
 
-class CHollastrinDlg : public QDialog
+// The dialog keeps the shared state of the object windows (CObjectHost):
+// m_nNextObjectNumber, m_nEditControlCount, m_pNewView, m_ObjectList and
+// m_SelectedList.
+class CHollastrinDlg : public QDialog, public CObjectHost
 {
     Q_OBJECT
 
@@ -130,16 +134,15 @@ public:
     QIcon m_hIcon;
     int m_nNewRows = 0;
     int m_nNewCols = 0;
-    int m_nNextObjectNumber = 1;
-    int m_nEditControlCount = 0;
-    CEntryControlView* m_pNewView = nullptr;
-    QList<CEntryControlView*> m_ObjectList;
-    QList<CEntryControlView*> m_SelectedList;
     // The program's pseudo-random generator; only random objects draw from it.
     CRandomGenerator m_Random;
 
     // Closes the dialog: object windows first, newest first.
     void done(int nResult) override;
+
+    // What the object windows ask of the dialog.
+    void RemoveObjectListEntry(int nObjectNumber) override;
+    void ShowHelp() override;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;

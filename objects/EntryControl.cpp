@@ -1,9 +1,8 @@
 #include "EntryControl.h"
 
 #include "EntryControlView.h"
-#include "Hollastrin.h"
-#include "HollastrinDlg.h"
 #include "Metrics.h"
+#include "ObjectHost.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -115,7 +114,7 @@ QString SizeSuffix(int nRows, int nCols)
 }
 } // namespace
 
-CObjectFrame::CObjectFrame(CHollastrinDlg* pDlg, QString strName, QString strSuffix, int nRows,
+CObjectFrame::CObjectFrame(CObjectHost* pDlg, QString strName, QString strSuffix, int nRows,
                            int nCols)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
@@ -159,9 +158,9 @@ CObjectFrame::CObjectFrame(CHollastrinDlg* pDlg, QString strName, QString strSuf
 
 CObjectFrame::~CObjectFrame()
 {
-    // Deleted without being closed (close-all, the dialog's end): the view,
-    // a child still alive here, takes the object out of the lists first.
-    DestroyWindow();
+    // The view goes first, while this window, whose number it reports, is
+    // still whole.
+    delete m_pView;
 }
 
 QSize CObjectFrame::FrameSize(int nRows, int nCols)
@@ -204,17 +203,8 @@ void CObjectFrame::OnSize(unsigned /*nType*/, int cx, int cy)
 
 void CObjectFrame::OnSetFocus()
 {
-    if (m_pView && !m_bDestroyed)
-        m_pView->FocusFirstCell();
-}
-
-void CObjectFrame::DestroyWindow()
-{
-    if (m_bDestroyed)
-        return;
-    m_bDestroyed = true;
     if (m_pView)
-        m_pView->OnDestroy();
+        m_pView->FocusFirstCell();
 }
 
 void CObjectFrame::CreateShortcuts()
@@ -233,26 +223,26 @@ void CObjectFrame::CreateShortcuts()
 
     auto* pHelp = new QShortcut(QKeySequence(Qt::Key_F1), this);
     pHelp->setContext(Qt::WindowShortcut);
-    connect(pHelp, &QShortcut::activated, this, [] { CHollastrinApp::OnHelp(); });
+    connect(pHelp, &QShortcut::activated, this, [this] { m_pDlg->ShowHelp(); });
 }
 
 void CObjectFrame::OnSelectKey()
 {
     // The same path as the right click, message box included; it guards
     // itself against the window closing while the box is open.
-    if (m_pView && !m_bDestroyed)
+    if (m_pView)
         m_pView->OnRButtonDown(0, QPoint());
 }
 
 void CObjectFrame::OnEditCopyObject()
 {
-    if (m_pView && !m_bDestroyed)
+    if (m_pView)
         QGuiApplication::clipboard()->setText(m_pView->ObjectText());
 }
 
 void CObjectFrame::OnEditPasteObject()
 {
-    if (!m_pView || m_bDestroyed)
+    if (!m_pView)
         return;
     int nRow = 0;
     int nCol = 0;
@@ -274,8 +264,9 @@ void CObjectFrame::changeEvent(QEvent* pEvent)
 
 void CObjectFrame::closeEvent(QCloseEvent* pEvent)
 {
+    // The object leaves the lists now; the window itself is deleted later.
     pEvent->accept();
-    DestroyWindow();
+    delete m_pView;
 }
 
 void CObjectFrame::focusInEvent(QFocusEvent* pEvent)

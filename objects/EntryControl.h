@@ -7,7 +7,7 @@
 #include <QWidget>
 
 class CEntryControlView;
-class CHollastrinDlg;
+class CObjectHost;
 
 // One element of an object: a single-line edit field. The tab character is
 // the cell's own: Tab, Shift+Tab and any key that produces it (Ctrl+I) move to
@@ -41,9 +41,9 @@ protected:
 };
 
 // An object window: a parentless top-level window holding one object view.
-// Closing it (close box or close()) removes the object from the dialog's
-// lists at once and deletes the window later; deleting it directly does the
-// same removal first.
+// However it ends (closed, or deleted), its view goes first, and the view's
+// destructor takes the object out of the dialog's lists. Closing deletes the
+// view at once and the window later.
 //
 // Its size is fixed but for maximising: the window system is told that the
 // window grows and shrinks only in steps far larger than any screen, so a
@@ -57,15 +57,12 @@ public:
     // Composes the title, places and sizes the (hidden) window and creates
     // the view with all its cells; the view is in the dialog's m_ObjectList
     // when the constructor returns.
-    CObjectFrame(CHollastrinDlg* pDlg, QString strName, QString strSuffix, int nRows, int nCols);
+    CObjectFrame(CObjectHost* pDlg, QString strName, QString strSuffix, int nRows, int nCols);
     ~CObjectFrame() override;
 
     int OnCreate();
     void OnSize(unsigned nType, int cx, int cy);
     void OnSetFocus();
-
-    // Removes the object from the dialog's lists (once) without deleting.
-    void DestroyWindow();
 
     // Keyboard commands of the window. Ctrl+Space: select or deselect the
     // object, exactly as a right click on the view's background does.
@@ -82,14 +79,14 @@ public:
 
     int m_nRows = 0;
     int m_nCols = 0;
-    CHollastrinDlg* m_pDlg = nullptr;
+    CObjectHost* m_pDlg = nullptr;
     int m_nObjectNumber = 0;
+    // Null once the view has gone (the window is closing).
     CEntryControlView* m_pView = nullptr;
     QRect m_rectClient;
     QString m_strName;
     // The title exactly as composed (the window system's title is the same).
     QString m_strTitle;
-    bool m_bDestroyed = false;
 
 protected:
     void changeEvent(QEvent* pEvent) override;

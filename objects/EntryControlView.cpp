@@ -1,15 +1,14 @@
 #include "EntryControlView.h"
 
 #include "EntryControl.h"
-#include "HollastrinDlg.h"
 #include "Matrix.h"
 #include "MessageBox.h"
 #include "Metrics.h"
 #include "NumberText.h"
+#include "ObjectHost.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QListWidget>
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
@@ -81,8 +80,7 @@ void CGridLabel::paintEvent(QPaintEvent* /*pEvent*/)
 // ---------------------------------------------------------------------------
 // CEntryControlView
 
-CEntryControlView::CEntryControlView(CObjectFrame* pFrame, CHollastrinDlg* pDlg, int nRows,
-                                     int nCols)
+CEntryControlView::CEntryControlView(CObjectFrame* pFrame, CObjectHost* pDlg, int nRows, int nCols)
     : QScrollArea(pFrame)
 {
     m_brushSelected = QColor(Metrics::kSelectedLabelBrush);
@@ -123,7 +121,11 @@ CEntryControlView::CEntryControlView(CObjectFrame* pFrame, CHollastrinDlg* pDlg,
     OnCreate();
 }
 
-CEntryControlView::~CEntryControlView() = default;
+CEntryControlView::~CEntryControlView()
+{
+    OnDestroy();
+    m_pFrame->m_pView = nullptr;
+}
 
 int CEntryControlView::OnCreate()
 {
@@ -269,7 +271,7 @@ void CEntryControlView::LeaveSelection()
 
 void CEntryControlView::OnDestroy()
 {
-    CHollastrinDlg* pDlg = m_pDlg;
+    CObjectHost* pDlg = m_pDlg;
     const auto nObj = pDlg->m_ObjectList.size();
     if (m_bSelected == 1)
         LeaveSelection();
@@ -278,16 +280,7 @@ void CEntryControlView::OnDestroy()
     pDlg->m_ObjectList.removeAt(m_nListIndex);
     pDlg->m_nEditControlCount -= m_nRows * m_nCols;
 
-    QListWidget* pList = pDlg->ObjectListBox();
-    const QString number = QString::number(m_pFrame->m_nObjectNumber);
-    for (int k = 0; k < pList->count(); ++k)
-    {
-        if (pList->item(k)->text() == number)
-        {
-            delete pList->takeItem(k);
-            break;
-        }
-    }
+    pDlg->RemoveObjectListEntry(m_pFrame->m_nObjectNumber);
 }
 
 int CEntryControlView::IsLegalNumber(const char* pText)

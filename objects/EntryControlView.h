@@ -10,7 +10,7 @@
 
 class CEntryControl;
 class CEntryControlView;
-class CHollastrinDlg;
+class CObjectHost;
 class CObjectFrame;
 class QPainter;
 
@@ -42,7 +42,9 @@ class CEntryControlView : public QScrollArea
 public:
     // Registers itself as the dialog's m_pNewView and the frame's m_pView and
     // builds the grid with all labels and blank cells.
-    CEntryControlView(CObjectFrame* pFrame, CHollastrinDlg* pDlg, int nRows, int nCols);
+    CEntryControlView(CObjectFrame* pFrame, CObjectHost* pDlg, int nRows, int nCols);
+    // Takes the object out of the dialog's lists (OnDestroy): the one place
+    // where an object leaves them, however its window ends.
     ~CEntryControlView() override;
 
     int OnCreate();
@@ -107,7 +109,7 @@ public:
     std::unique_ptr<CGridLabel*[]> m_pRowLabels;
     std::unique_ptr<CGridLabel*[]> m_pColLabels;
     CObjectFrame* m_pFrame = nullptr;
-    CHollastrinDlg* m_pDlg = nullptr;
+    CObjectHost* m_pDlg = nullptr;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;

@@ -72,7 +72,7 @@ std::string CheckDialogState(const CHollastrinDlg& dlg)
                   << " out of order (next number " << dlg.m_nNextObjectNumber << ")";
         else if (pView->m_bSelected != (selected.contains(pView) ? 1 : 0))
             fault << "view " << i << " has m_bSelected " << pView->m_bSelected;
-        else if (pView->m_pFrame->m_bDestroyed || !pView->m_pFrame->isVisible())
+        else if (!pView->m_pFrame->isVisible())
             fault << "object " << i << "'s window is closed but listed";
         if (!fault.str().empty())
             return fault.str();
