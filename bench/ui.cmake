@@ -3,4 +3,4 @@
 find_package(Qt6 REQUIRED COMPONENTS Widgets)
 
 add_executable(bench_ui ${CMAKE_CURRENT_LIST_DIR}/bench_ui.cpp)
-target_link_libraries(bench_ui PRIVATE quindle_ui benchmark::benchmark)
+target_link_libraries(bench_ui PRIVATE quindle_app benchmark::benchmark)
