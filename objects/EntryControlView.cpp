@@ -438,8 +438,10 @@ void CEntryControlView::paintEvent(QPaintEvent* /*pEvent*/)
 void CEntryControlView::resizeEvent(QResizeEvent* pEvent)
 {
     QScrollArea::resizeEvent(pEvent);
-    // The scroll area shows or hides its bars for the new ranges through a
-    // queued call; run it now, so that the bars are right when the window is.
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    // The scroll area would show or hide its bars for the new ranges only
+    // later, through a queued call; setting a policy lays them out at once,
+    // so that the bars are right when the window is.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     OnSize(0, width(), height());
 }
