@@ -109,10 +109,13 @@ protected:
 constexpr char kListHeightProperty[] = "quindleListHeight";
 
 // A drop-down list shows as many entries as fit in the height its template
-// gives it, and scrolls to the others.
+// gives it (about eight, in rows as tall as a menu's), and scrolls to the
+// others.
 void FitDropDownList(QComboBox* pCombo)
 {
-    const int nRowHeight = std::max(1, pCombo->view()->sizeHintForRow(0));
+    const int nRowHeight = pCombo->fontMetrics().height() + 6;
+    for (int k = 0; k < pCombo->count(); ++k)
+        pCombo->setItemData(k, QSize(0, nRowHeight), Qt::SizeHintRole);
     const int nListHeight = pCombo->property(kListHeightProperty).toInt();
     pCombo->setMaxVisibleItems(std::max(1, nListHeight / nRowHeight));
 }

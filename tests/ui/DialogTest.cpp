@@ -86,6 +86,7 @@ TEST_F(DialogTest, TemplateControlsTextsAndGeometry)
         EXPECT_GE(pPopup->geometry().top(), pCombo->mapToGlobal(QPoint(0, 0)).y());
         EXPECT_LE(pPopup->height() + pCombo->height(), Metrics::DluToPixelsY(nTemplateHeight) + 4);
         EXPECT_GE(pCombo->maxVisibleItems(), 7);
+        EXPECT_LE(pCombo->maxVisibleItems(), 9);
         EXPECT_GT(pCombo->view()->verticalScrollBar()->maximum(), 0);
         pCombo->hidePopup();
     }
