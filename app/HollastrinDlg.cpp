@@ -493,12 +493,6 @@ QString CHollastrinDlg::ResultName(const char* prefix, const CEntryControlView* 
     return name;
 }
 
-void CHollastrinDlg::CreateResultObject(const CMatrix& result, const char* prefix,
-                                        CEntryControlView* first, CEntryControlView* second)
-{
-    CreateResultObject(result, ResultName(prefix, first, second));
-}
-
 void CHollastrinDlg::CreateResultObject(const CMatrix& result, const QString& name)
 {
     CreateFilledObject(result, name, QString());

@@ -84,10 +84,8 @@ public:
     void OnRandomObject();
     // Both throw MessageText::kBudgetReached (as const char*) when the object
     // would take the open cells past kMaxEditControls; nothing opens then.
-    void CreateResultObject(const CMatrix& result, const char* prefix, CEntryControlView* first,
-                            CEntryControlView* second);
-    // The same with the name already composed: a command composes it before
-    // it computes, while the operands' windows surely exist.
+    // A command composes the result's name before it computes, while the
+    // operands' windows surely exist.
     void CreateResultObject(const CMatrix& result, const QString& name);
     // A result's name: the prefix, the first operand's name, a comma and the
     // second's (when there is one), a closing parenthesis.

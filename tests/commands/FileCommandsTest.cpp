@@ -1,5 +1,5 @@
 // "File Save" and "File Load" through the real main dialog.
-#include "CommandsTestSupport.h"
+#include "WindowTest.h"
 
 #include "FileDialog.h"
 #include "Matrix.h"
@@ -29,34 +29,6 @@ namespace
 class FileCommandsTest : public CommandsTest
 {
 protected:
-    void SetUp() override
-    {
-        CommandsTest::SetUp();
-        ASSERT_TRUE(m_dir.isValid());
-        SetFileDialogHook(
-            [this](FileDialogKind kind) -> std::optional<QString>
-            {
-                m_kinds.append(kind);
-                if (m_whileDialogOpen)
-                    std::exchange(m_whileDialogOpen, nullptr)();
-                if (m_choices.isEmpty())
-                {
-                    ADD_FAILURE() << "unexpected file dialog";
-                    return std::nullopt;
-                }
-                return m_choices.takeFirst();
-            });
-    }
-
-    QString PathOf(const QString& name) const { return m_dir.filePath(name); }
-
-    static void WriteBytes(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(bytes), bytes.size());
-    }
-
     static QByteArray ReadBytes(const QString& path)
     {
         QFile file(path);
@@ -65,18 +37,9 @@ protected:
 
     void Save(CEntryControlView* pView, const QString& path)
     {
-        Click(pView);
+        RightClick(pView);
         m_choices.append(path);
         m_pDlg->OnFileSave();
-    }
-
-    // The loaded object, or null when none opened.
-    CEntryControlView* Load(const QString& path)
-    {
-        const int nBefore = ObjectCount();
-        m_choices.append(path);
-        m_pDlg->OnFileLoad();
-        return ObjectCount() > nBefore ? LastObject() : nullptr;
     }
 
     CEntryControlView* LoadBytes(const QByteArray& bytes)
@@ -85,16 +48,6 @@ protected:
         WriteBytes(path, bytes);
         return Load(path);
     }
-
-    static QString FormatMessage(const QString& path)
-    {
-        return QString::fromUtf8(MessageText::kFileFormat).replace("%s", path);
-    }
-
-    QTemporaryDir m_dir;
-    QList<std::optional<QString>> m_choices;
-    QList<FileDialogKind> m_kinds;
-    std::function<void()> m_whileDialogOpen;
 };
 
 const QByteArray kExampleFile = "2 3 |\r\n"
@@ -104,7 +57,7 @@ const QByteArray kExampleFile = "2 3 |\r\n"
 TEST_F(FileCommandsTest, ExampleIsSavedByteForByteAndLoadedBack)
 {
     CEntryControlView* pObject =
-        NewObject(2, 3, {"1", "2.5", "-3", "0.333333333333", "12345678901", "0.00001"});
+        Zeroed(2, 3, {"1", "2.5", "-3", "0.333333333333", "12345678901", "0.00001"});
     const QString path = PathOf("example.txt");
     Save(pObject, path);
     EXPECT_TRUE(m_messages.isEmpty());
@@ -129,20 +82,20 @@ TEST_F(FileCommandsTest, ExampleIsSavedByteForByteAndLoadedBack)
 
 TEST_F(FileCommandsTest, SaveSelectionRulesAndCancel)
 {
-    CEntryControlView* p1 = NewObject(1, 1, {"1"});
-    CEntryControlView* p2 = NewObject(1, 1, {"2"});
+    CEntryControlView* p1 = Zeroed(1, 1, {"1"});
+    CEntryControlView* p2 = Zeroed(1, 1, {"2"});
     m_pDlg->OnFileSave();
     EXPECT_EQ(m_messages, QStringList{MessageText::kSelectOne});
 
-    Click(p1);
-    Click(p2);
+    RightClick(p1);
+    RightClick(p2);
     m_pDlg->OnFileSave();
     EXPECT_EQ(m_messages.last(), MessageText::kOnlyOne);
     EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
     EXPECT_TRUE(m_kinds.isEmpty());
 
     // Cancelled: nothing written, nothing said, the object deselected.
-    Click(p1);
+    RightClick(p1);
     m_choices.append(std::nullopt);
     m_pDlg->OnFileSave();
     EXPECT_EQ(m_messages.size(), 2);
@@ -150,7 +103,7 @@ TEST_F(FileCommandsTest, SaveSelectionRulesAndCancel)
     EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
 
     // A cancelled load changes nothing, the selection included.
-    Click(p2);
+    RightClick(p2);
     m_choices.append(std::nullopt);
     m_pDlg->OnFileLoad();
     EXPECT_EQ(ObjectCount(), 2);
@@ -159,14 +112,14 @@ TEST_F(FileCommandsTest, SaveSelectionRulesAndCancel)
 
 TEST_F(FileCommandsTest, OutputThatCannotBeOpenedKeepsTheSelection)
 {
-    CEntryControlView* pObject = NewObject(1, 1, {"1"});
+    CEntryControlView* pObject = Zeroed(1, 1, {"1"});
     for (const QString& path : {PathOf("missing/folder.txt"), m_dir.path()})
     {
         m_messages.clear();
         Save(pObject, path);
         EXPECT_EQ(m_messages, QStringList{MessageText::kOutputNotOpened});
         EXPECT_EQ(m_pDlg->m_SelectedList, QList<CEntryControlView*>{pObject});
-        Click(pObject);
+        RightClick(pObject);
     }
     EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
 }
@@ -179,7 +132,7 @@ TEST_F(FileCommandsTest, FailedSaveLeavesTheOldFileAsItWas)
     const QByteArray old = "1 1 |\r\n42 |\r\n";
     WriteBytes(path, old);
 
-    CEntryControlView* pObject = NewObject(2, 2, {"1", "2", "3,5", "4"});
+    CEntryControlView* pObject = Zeroed(2, 2, {"1", "2", "3,5", "4"});
     Save(pObject, path);
     EXPECT_EQ(m_messages, QStringList{MessageText::kIllegalCharacter});
     EXPECT_EQ(ReadBytes(path), old);
@@ -210,15 +163,15 @@ TEST_F(FileCommandsTest, FailedSaveLeavesTheOldFileAsItWas)
 // The object windows stay usable while the save dialog is open.
 TEST_F(FileCommandsTest, SelectionChangedWhileTheSaveDialogIsOpen)
 {
-    CEntryControlView* p1 = NewObject(1, 1, {"1"});
-    CEntryControlView* p2 = NewObject(1, 1, {"2"});
+    CEntryControlView* p1 = Zeroed(1, 1, {"1"});
+    CEntryControlView* p2 = Zeroed(1, 1, {"2"});
     const QString path = PathOf("out.txt");
 
-    m_whileDialogOpen = [&] { Click(p1); };
+    m_whileDialogOpen = [&] { RightClick(p1); };
     Save(p1, path);
     EXPECT_EQ(m_messages, QStringList{MessageText::kSelectOne});
 
-    m_whileDialogOpen = [&] { Click(p2); };
+    m_whileDialogOpen = [&] { RightClick(p2); };
     Save(p1, path);
     EXPECT_EQ(m_messages.last(), MessageText::kOnlyOne);
     EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
@@ -228,8 +181,8 @@ TEST_F(FileCommandsTest, SelectionChangedWhileTheSaveDialogIsOpen)
     // Another object took the place of the first: that one is saved.
     m_whileDialogOpen = [&]
     {
-        Click(p1);
-        Click(p2);
+        RightClick(p1);
+        RightClick(p2);
     };
     Save(p1, path);
     EXPECT_EQ(ReadBytes(path), "1 1 |\r\n2 |\r\n");
@@ -331,7 +284,7 @@ TEST_F(FileCommandsTest, NonAsciiPath)
     const QString folder = PathOf(QString::fromUtf8("Matrizen für Übungen – ∑"));
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString path = folder + QString::fromUtf8("/größe 2×2 €.txt");
-    CEntryControlView* pObject = NewObject(2, 2, {"1", "-2", "3e-7", "4"});
+    CEntryControlView* pObject = Zeroed(2, 2, {"1", "-2", "3e-7", "4"});
     Save(pObject, path);
     EXPECT_TRUE(m_messages.isEmpty());
     EXPECT_EQ(ReadBytes(path), "2 2 |\r\n1 -2 |\r\n3e-007 4 |\r\n");
@@ -350,7 +303,7 @@ TEST_F(FileCommandsTest, HundredRowsAreSavedButNotLoaded)
 {
     CEntryControlView* pRow = LoadBytes("1 100 |\r\n" + QByteArray("3 ").repeated(100) + "|\r\n");
     ASSERT_NE(pRow, nullptr);
-    Click(pRow);
+    RightClick(pRow);
     m_pDlg->OnTrp();
     const QString path = PathOf("column.txt");
     Save(LastObject(), path);
@@ -366,9 +319,9 @@ TEST_F(FileCommandsTest, HundredRowsAreSavedButNotLoaded)
 TEST_F(FileCommandsTest, LoadWithinTheBudgetOnly)
 {
     for (int k = 0; k < 12; ++k)
-        NewObject(20, 20);
-    NewObject(13, 15);
-    NewObject(1, 3);
+        Zeroed(20, 20);
+    Zeroed(13, 15);
+    Zeroed(1, 3);
     ASSERT_EQ(m_pDlg->m_nEditControlCount, 4998);
     const int nNext = m_pDlg->m_nNextObjectNumber;
     EXPECT_EQ(LoadBytes("1 2 |\r\n1 2 |\r\n"), nullptr);
@@ -390,15 +343,15 @@ TEST_F(FileCommandsTest, RoundTripGivesIdenticalObjects)
         m_pDlg->OnRandomObject();
         originals.append(m_pDlg->m_pNewView);
     }
-    originals.append(NewObject(2, 3, {"-0", "1e-300", "-1.5e308", "123456.7891", "", "4.9e-324"}));
+    originals.append(Zeroed(2, 3, {"-0", "1e-300", "-1.5e308", "123456.7891", "", "4.9e-324"}));
     for (int k = 0; k < originals.size(); ++k)
     {
         const QString path = PathOf(QString("object%1.txt").arg(k));
         Save(originals.at(k), path);
         CEntryControlView* pLoaded = Load(path);
         ASSERT_NE(pLoaded, nullptr) << k;
-        Click(originals.at(k));
-        Click(pLoaded);
+        RightClick(originals.at(k));
+        RightClick(pLoaded);
         m_pDlg->OnCmp();
         EXPECT_EQ(m_messages.last(), MessageText::kIdentical) << k;
     }
@@ -462,7 +415,7 @@ protected:
 
 TEST_F(RealFileDialogTest, SaveAndLoadThroughTheDialogs)
 {
-    CEntryControlView* pObject = NewObject(1, 2, {"1", "2"});
+    CEntryControlView* pObject = Zeroed(1, 2, {"1", "2"});
     const QString path = PathOf("real.txt");
     Answer<QFileDialog>(
         [&](QFileDialog* pDialog)

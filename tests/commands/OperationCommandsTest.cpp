@@ -1,5 +1,5 @@
 // The fifteen operation commands: selection rules, results and messages.
-#include "CommandsTestSupport.h"
+#include "WindowTest.h"
 
 #include "Matrix.h"
 
@@ -52,9 +52,8 @@ protected:
     void MakeOperands()
     {
         const CommandCase& c = GetParam();
-        m_pFirst = NewObject(c.nRows1, c.nCols1, c.cells1);
-        m_pSecond =
-            c.nOperands == 2 ? NewObject(c.nRows2, c.nCols2, c.cells2) : NewObject(1, 1, {"7"});
+        m_pFirst = Zeroed(c.nRows1, c.nCols1, c.cells1);
+        m_pSecond = c.nOperands == 2 ? Zeroed(c.nRows2, c.nCols2, c.cells2) : Zeroed(1, 1, {"7"});
     }
     CEntryControlView* m_pFirst = nullptr;
     CEntryControlView* m_pSecond = nullptr;
@@ -77,8 +76,8 @@ TEST_P(EveryCommandTest, WrongCountOfSelectedObjects)
     if (GetParam().nOperands == 1)
     {
         // Two selected for a one-object command: refused, both cleared.
-        Click(m_pFirst);
-        Click(m_pSecond);
+        RightClick(m_pFirst);
+        RightClick(m_pSecond);
         Run();
         EXPECT_EQ(m_messages, QStringList{MessageText::kOnlyOne});
         EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
@@ -87,7 +86,7 @@ TEST_P(EveryCommandTest, WrongCountOfSelectedObjects)
     else
     {
         // One selected for a two-object command: it stays selected.
-        Click(m_pFirst);
+        RightClick(m_pFirst);
         Run();
         EXPECT_EQ(m_messages, QStringList{MessageText::kSelectAnother});
         EXPECT_EQ(m_pDlg->m_SelectedList, QList<CEntryControlView*>{m_pFirst});
@@ -99,9 +98,9 @@ TEST_P(EveryCommandTest, WrongCountOfSelectedObjects)
 TEST_P(EveryCommandTest, ResultIsNamedAfterItsOperandsAndClearsTheSelection)
 {
     MakeOperands();
-    Click(m_pFirst);
+    RightClick(m_pFirst);
     if (GetParam().nOperands == 2)
-        Click(m_pSecond);
+        RightClick(m_pSecond);
     Run();
     EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join('\n').toStdString();
     ASSERT_EQ(ObjectCount(), 3);
@@ -116,9 +115,9 @@ TEST_P(EveryCommandTest, IllegalCellOpensNothingAndClearsTheSelection)
 {
     MakeOperands();
     m_pFirst->Cell(0, 0).setText("1,5");
-    Click(m_pFirst);
+    RightClick(m_pFirst);
     if (GetParam().nOperands == 2)
-        Click(m_pSecond);
+        RightClick(m_pSecond);
     Run();
     EXPECT_EQ(m_messages, QStringList{MessageText::kIllegalCharacter});
     EXPECT_EQ(ObjectCount(), 2);
@@ -161,8 +160,8 @@ TEST_F(ResultValuesTest, OneObjectCommands)
     // clang-format on
     for (const Case& c : cases)
     {
-        CEntryControlView* pOperand = NewObject(c.nRows, c.nCols, c.cells);
-        Click(pOperand);
+        CEntryControlView* pOperand = Zeroed(c.nRows, c.nCols, c.cells);
+        RightClick(pOperand);
         (m_pDlg.get()->*c.handler)();
         CEntryControlView* pResult = LastObject();
         ASSERT_NE(pResult, pOperand) << m_messages.join('\n').toStdString();
@@ -203,10 +202,10 @@ TEST_F(ResultValuesTest, TwoObjectCommandsInOrderOfSelection)
     {
         m_pDlg->OnCloseAllObjects();
         const int nFirst = m_pDlg->m_nNextObjectNumber;
-        CEntryControlView* p1 = NewObject(c.nRows1, c.nCols1, c.cells1);
-        CEntryControlView* p2 = NewObject(c.nRows2, c.nCols2, c.cells2);
-        Click(c.bSecondFirst ? p2 : p1);
-        Click(c.bSecondFirst ? p1 : p2);
+        CEntryControlView* p1 = Zeroed(c.nRows1, c.nCols1, c.cells1);
+        CEntryControlView* p2 = Zeroed(c.nRows2, c.nCols2, c.cells2);
+        RightClick(c.bSecondFirst ? p2 : p1);
+        RightClick(c.bSecondFirst ? p1 : p2);
         (m_pDlg.get()->*c.handler)();
         ASSERT_EQ(ObjectCount(), 3) << c.pName << m_messages.join('\n').toStdString();
         // %1 and %2 stand for the numbers of the objects made first and second.
@@ -218,18 +217,18 @@ TEST_F(ResultValuesTest, TwoObjectCommandsInOrderOfSelection)
 
 TEST_F(ResultValuesTest, NamesNest)
 {
-    CEntryControlView* p1 = NewObject(2, 2, {"1", "2", "3", "4"});
-    CEntryControlView* p2 = NewObject(2, 2, {"1", "0", "0", "1"});
-    Click(p1);
-    Click(p2);
+    CEntryControlView* p1 = Zeroed(2, 2, {"1", "2", "3", "4"});
+    CEntryControlView* p2 = Zeroed(2, 2, {"1", "0", "0", "1"});
+    RightClick(p1);
+    RightClick(p2);
     m_pDlg->OnAdd();
     CEntryControlView* pSum = LastObject();
-    CEntryControlView* p4 = NewObject(2, 2, {"1", "0", "0", "1"});
-    Click(pSum);
-    Click(p4);
+    CEntryControlView* p4 = Zeroed(2, 2, {"1", "0", "0", "1"});
+    RightClick(pSum);
+    RightClick(p4);
     m_pDlg->OnMul();
     EXPECT_EQ(Name(LastObject()), "Mul(Add(1,2),4)");
-    Click(LastObject());
+    RightClick(LastObject());
     m_pDlg->OnTrp();
     EXPECT_EQ(Name(LastObject()), "Trp(Mul(Add(1,2),4))");
     EXPECT_EQ(CellTexts(LastObject()), (QStringList{"2", "3", "2", "5"}));
@@ -238,15 +237,15 @@ TEST_F(ResultValuesTest, NamesNest)
 // Mul's four cases by the operands' shown sizes.
 TEST_F(ResultValuesTest, MulCases)
 {
-    CEntryControlView* pTwo = NewObject(1, 1, {"2"});
-    CEntryControlView* pMatrix = NewObject(2, 3, {"1", "2", "3", "4", "5", "6"});
-    CEntryControlView* pThree = NewObject(1, 1, {"3"});
-    CEntryControlView* pTall = NewObject(3, 2, {"1", "0", "0", "1", "1", "1"});
+    CEntryControlView* pTwo = Zeroed(1, 1, {"2"});
+    CEntryControlView* pMatrix = Zeroed(2, 3, {"1", "2", "3", "4", "5", "6"});
+    CEntryControlView* pThree = Zeroed(1, 1, {"3"});
+    CEntryControlView* pTall = Zeroed(3, 2, {"1", "0", "0", "1", "1", "1"});
 
     const auto mul = [&](CEntryControlView* a, CEntryControlView* b)
     {
-        Click(a);
-        Click(b);
+        RightClick(a);
+        RightClick(b);
         m_pDlg->OnMul();
         return LastObject();
     };
@@ -261,6 +260,10 @@ TEST_F(ResultValuesTest, MulCases)
     r = mul(pTwo, pThree);
     EXPECT_EQ(r->m_nRows * r->m_nCols, 1);
     EXPECT_EQ(CellTexts(r), QStringList{"6"});
+    // Two numbers are a 1 x 1 matrix product, whose sum starts at +0: -0
+    // times 5 shows 0.
+    r = mul(Zeroed(1, 1, {"-0"}), Zeroed(1, 1, {"5"}));
+    EXPECT_EQ(CellTexts(r), QStringList{"0"});
     // Matrix product: 2 x 3 times 3 x 2.
     r = mul(pMatrix, pTall);
     EXPECT_EQ(r->m_nRows, 2);
@@ -270,7 +273,7 @@ TEST_F(ResultValuesTest, MulCases)
 
     // 2 x 3 times 2 x 3 does not fit.
     const int nBefore = ObjectCount();
-    CEntryControlView* pOther = NewObject(2, 3);
+    CEntryControlView* pOther = Zeroed(2, 3);
     mul(pMatrix, pOther);
     EXPECT_EQ(m_messages, QStringList{EngineText::kProductShape});
     EXPECT_EQ(ObjectCount(), nBefore + 1);
@@ -296,11 +299,11 @@ TEST_F(ResultValuesTest, SlvShapeMessagesComeBeforeCells)
     for (const Case& c : cases)
     {
         m_messages.clear();
-        CEntryControlView* p1 = NewObject(c.nRows1, c.nCols1, {"x"});
-        CEntryControlView* p2 = NewObject(c.nRows2, c.nCols2, {"1,5"});
+        CEntryControlView* p1 = Zeroed(c.nRows1, c.nCols1, {"x"});
+        CEntryControlView* p2 = Zeroed(c.nRows2, c.nCols2, {"1,5"});
         const int nBefore = ObjectCount();
-        Click(p1);
-        Click(p2);
+        RightClick(p1);
+        RightClick(p2);
         m_pDlg->OnSlv();
         EXPECT_EQ(m_messages, QStringList{c.pMessage});
         EXPECT_EQ(ObjectCount(), nBefore);
@@ -345,9 +348,9 @@ TEST_F(ResultValuesTest, EngineMessagesAreShown)
     {
         m_messages.clear();
         m_pDlg->OnCloseAllObjects();
-        Click(NewObject(c.nRows1, c.nCols1, c.cells1));
+        RightClick(Zeroed(c.nRows1, c.nCols1, c.cells1));
         if (c.nRows2 > 0)
-            Click(NewObject(c.nRows2, c.nCols2, c.cells2));
+            RightClick(Zeroed(c.nRows2, c.nCols2, c.cells2));
         const int nNext = m_pDlg->m_nNextObjectNumber;
         (m_pDlg.get()->*c.handler)();
         EXPECT_EQ(m_messages, QStringList{c.pMessage});
@@ -360,19 +363,19 @@ TEST_F(ResultValuesTest, EngineMessagesAreShown)
 
 TEST_F(ResultValuesTest, BudgetMessageFromAResult)
 {
-    CEntryControlView* p1 = NewObject(1, 2, {"3", "4"});
-    CEntryControlView* p2 = NewObject(1, 2, {"1", "1"});
+    CEntryControlView* p1 = Zeroed(1, 2, {"3", "4"});
+    CEntryControlView* p2 = Zeroed(1, 2, {"1", "1"});
     for (int k = 0; k < 12; ++k)
-        NewObject(20, 20);
-    NewObject(13, 15);
+        Zeroed(20, 20);
+    Zeroed(13, 15);
     ASSERT_EQ(m_pDlg->m_nEditControlCount, 4999);
     const int nNext = m_pDlg->m_nNextObjectNumber;
 
     // Two more cells, and even one more, are too many.
-    Click(p1);
-    Click(p2);
+    RightClick(p1);
+    RightClick(p2);
     m_pDlg->OnAdd();
-    Click(p1);
+    RightClick(p1);
     m_pDlg->OnMag();
     EXPECT_EQ(m_messages, (QStringList{MessageText::kBudgetReached, MessageText::kBudgetReached}));
     EXPECT_EQ(m_pDlg->m_nEditControlCount, 4999);
@@ -380,7 +383,7 @@ TEST_F(ResultValuesTest, BudgetMessageFromAResult)
     EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
 
     CloseWindow(LastObject());
-    Click(p1);
+    RightClick(p1);
     m_pDlg->OnMag();
     EXPECT_EQ(Name(LastObject()), "Mag(1)");
     EXPECT_EQ(LastObject()->m_pFrame->m_nObjectNumber, nNext);
@@ -391,11 +394,11 @@ using ChangesUnderABoxTest = CommandsTest;
 
 TEST_F(ChangesUnderABoxTest, OperandWindowClosedWhileTheMessageIsOpen)
 {
-    CEntryControlView* p1 = NewObject(2, 2, {"1,5"});
-    CEntryControlView* p2 = NewObject(2, 2);
+    CEntryControlView* p1 = Zeroed(2, 2, {"1,5"});
+    CEntryControlView* p2 = Zeroed(2, 2);
     QPointer<CEntryControlView> pGone(p2);
-    Click(p1);
-    Click(p2);
+    RightClick(p1);
+    RightClick(p2);
     WhileNextBoxOpen([&] { CloseWindow(p2); });
     m_pDlg->OnAdd();
     EXPECT_TRUE(pGone.isNull());
@@ -407,26 +410,26 @@ TEST_F(ChangesUnderABoxTest, OperandWindowClosedWhileTheMessageIsOpen)
 
 TEST_F(ChangesUnderABoxTest, SelectionChangedWhileTheMessageIsOpen)
 {
-    CEntryControlView* p1 = NewObject(2, 3);
-    CEntryControlView* p2 = NewObject(2, 3);
-    CEntryControlView* p3 = NewObject(1, 1);
+    CEntryControlView* p1 = Zeroed(2, 3);
+    CEntryControlView* p2 = Zeroed(2, 3);
+    CEntryControlView* p3 = Zeroed(1, 1);
 
     // A one-object command: the user picks another object meanwhile; both
     // are cleared at the end.
-    Click(p1);
-    WhileNextBoxOpen([&] { Click(p3); });
+    RightClick(p1);
+    WhileNextBoxOpen([&] { RightClick(p3); });
     m_pDlg->OnDet();
     EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
     EXPECT_EQ(p1->m_bSelected + p3->m_bSelected, 0);
 
     // Slv's shape message: the first operand is closed and another picked.
-    Click(p1);
-    Click(p2);
+    RightClick(p1);
+    RightClick(p2);
     WhileNextBoxOpen(
         [&]
         {
             CloseWindow(p1);
-            Click(p3);
+            RightClick(p3);
         });
     m_pDlg->OnSlv();
     EXPECT_EQ(m_messages.last(), MessageText::kSolveFirstNotSquare);
@@ -434,9 +437,9 @@ TEST_F(ChangesUnderABoxTest, SelectionChangedWhileTheMessageIsOpen)
     EXPECT_EQ(p2->m_bSelected + p3->m_bSelected, 0);
 
     // Two selected for a one-object command: one is deselected meanwhile.
-    Click(p2);
-    Click(p3);
-    WhileNextBoxOpen([&] { Click(p2); });
+    RightClick(p2);
+    RightClick(p3);
+    WhileNextBoxOpen([&] { RightClick(p2); });
     m_pDlg->OnInv();
     EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
     EXPECT_EQ(p3->m_bSelected, 0);

@@ -1,6 +1,6 @@
 // Long computations: the progress dialog, Cancel, and object windows that
 // stay usable (and closable) while a command computes.
-#include "CommandsTestSupport.h"
+#include "WindowTest.h"
 
 #include "Matrix.h"
 #include "Progress.h"
@@ -81,10 +81,10 @@ protected:
     // The rotation and an exponent, both selected.
     void MakePowOperands(const QStringList& exponent)
     {
-        m_pFirst = NewObject(2, 2, kRotation);
-        m_pSecond = NewObject(1, 1, exponent);
-        Click(m_pFirst);
-        Click(m_pSecond);
+        m_pFirst = Zeroed(2, 2, kRotation);
+        m_pSecond = Zeroed(1, 1, exponent);
+        RightClick(m_pFirst);
+        RightClick(m_pSecond);
     }
 
     // Runs a command and checks that it left nothing of its progress behind.
@@ -166,8 +166,8 @@ TEST_F(ProgressTest, DialogNamesTheResultAndCancelEndsTheCommandQuietly)
 
     // Cancel leaves nothing behind: the next command runs as usual.
     m_pSecond->Cell(0, 0).setText("2");
-    Click(m_pFirst);
-    Click(m_pSecond);
+    RightClick(m_pFirst);
+    RightClick(m_pSecond);
     WhileShown(nullptr);
     Run(&CHollastrinDlg::OnPow);
     ASSERT_EQ(ObjectCount(), 3);
@@ -197,8 +197,8 @@ TEST_F(ProgressTest, ClosingTheDialogCancels)
         SCOPED_TRACE(nRun++);
         if (m_pDlg->m_SelectedList.isEmpty())
         {
-            Click(m_pFirst);
-            Click(m_pSecond);
+            RightClick(m_pFirst);
+            RightClick(m_pSecond);
         }
         WhileShown(close);
         m_nShown = 0;
@@ -304,8 +304,8 @@ TEST_F(ProgressTest, OperandWindowClosedMeanwhile)
 // The one-object flow takes the same care: the cofactors report per minor.
 TEST_F(ProgressTest, OneObjectCommandWithItsWindowClosed)
 {
-    CEntryControlView* pOperand = NewObject(2, 2, {"1", "2", "3", "4"});
-    Click(pOperand);
+    CEntryControlView* pOperand = Zeroed(2, 2, {"1", "2", "3", "4"});
+    RightClick(pOperand);
     WhileShown([&](QProgressDialog&) { CloseWindow(pOperand); });
     Run(&CHollastrinDlg::OnCof);
     EXPECT_EQ(m_nShown, 1);
@@ -321,12 +321,12 @@ TEST_F(ProgressTest, OneObjectCommandWithItsWindowClosed)
 TEST_F(ProgressTest, FastCommandsNeverShowTheDialog)
 {
     WhileShown(nullptr);
-    CEntryControlView* pSquare = NewObject(3, 3, {"2", "1", "0", "1", "3", "1", "0", "1", "4"});
-    CEntryControlView* pOther = NewObject(3, 3, {"1", "0", "5", "0", "1", "0", "0", "0", "1"});
-    CEntryControlView* pRow1 = NewObject(1, 3, {"1", "2", "3"});
-    CEntryControlView* pRow2 = NewObject(1, 3, {"4", "5", "6"});
-    CEntryControlView* pColumn = NewObject(3, 1, {"1", "2", "3"});
-    CEntryControlView* pNumber = NewObject(1, 1, {"2"});
+    CEntryControlView* pSquare = Zeroed(3, 3, {"2", "1", "0", "1", "3", "1", "0", "1", "4"});
+    CEntryControlView* pOther = Zeroed(3, 3, {"1", "0", "5", "0", "1", "0", "0", "0", "1"});
+    CEntryControlView* pRow1 = Zeroed(1, 3, {"1", "2", "3"});
+    CEntryControlView* pRow2 = Zeroed(1, 3, {"4", "5", "6"});
+    CEntryControlView* pColumn = Zeroed(3, 1, {"1", "2", "3"});
+    CEntryControlView* pNumber = Zeroed(1, 1, {"2"});
     struct Case
     {
         Handler handler;
@@ -345,9 +345,9 @@ TEST_F(ProgressTest, FastCommandsNeverShowTheDialog)
     int nObjects = ObjectCount();
     for (const Case& c : cases)
     {
-        Click(c.pFirst);
+        RightClick(c.pFirst);
         if (c.pSecond)
-            Click(c.pSecond);
+            RightClick(c.pSecond);
         Run(c.handler);
         EXPECT_EQ(ObjectCount(), ++nObjects);
     }
@@ -355,11 +355,11 @@ TEST_F(ProgressTest, FastCommandsNeverShowTheDialog)
     EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join('\n').toStdString();
 
     CProgressWatch::SetShowDelay(CProgressWatch::kDefaultShowDelay);
-    CEntryControlView* pExponent = NewObject(1, 1, {"1000"});
-    Click(pSquare);
-    Click(pExponent);
+    CEntryControlView* pExponent = Zeroed(1, 1, {"1000"});
+    RightClick(pSquare);
+    RightClick(pExponent);
     Run(&CHollastrinDlg::OnPow);
-    Click(pSquare);
+    RightClick(pSquare);
     Run(&CHollastrinDlg::OnCof);
     EXPECT_EQ(m_nShown, 0);
     EXPECT_EQ(ObjectCount(), nObjects + 3);
@@ -369,11 +369,11 @@ TEST_F(ProgressTest, FastCommandsNeverShowTheDialog)
 // dialog is gone.
 TEST_F(ProgressTest, ErrorAfterTheDialogIsShownAsUsual)
 {
-    CEntryControlView* pBig = NewObject(20, 20, {"1"});
-    Click(pBig);
+    CEntryControlView* pBig = Zeroed(20, 20, {"1"});
+    RightClick(pBig);
     // Twelve 20 x 20 objects leave no room for the cofactors' 400 cells.
     for (int k = 0; k < 11; ++k)
-        NewObject(20, 20);
+        Zeroed(20, 20);
     WhileShown(nullptr);
     int nDialogsWithTheBox = -1;
     WhileNextBoxOpen(

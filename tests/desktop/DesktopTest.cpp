@@ -1,8 +1,7 @@
 // What only a window manager shows: border drags, maximising, activation by
 // the mouse, real keys, the title and buttons the window manager gives the
 // windows. Driven with xdotool and read back with xwininfo and xprop.
-#include "Matrix.h"
-#include "UiTestSupport.h"
+#include "WindowTest.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -191,12 +190,13 @@ TEST_F(DesktopTest, MouseActivationFocusesTheFirstCellAndRealKeysStayInTheCells)
 
 TEST_F(DesktopTest, TheWindowSystemGetsTheTitleVerbatim)
 {
-    CMatrix values(2, 2);
-    m_pDlg->CreateLoadedObject(values, "  /tmp/a[*]b %1&c.txt");
-    CObjectFrame* pFrame = m_pDlg->m_ObjectList.last()->m_pFrame;
-    WaitMapped(pFrame);
-    EXPECT_EQ(Property(pFrame, "_NET_WM_NAME").trimmed(),
-              "_NET_WM_NAME(UTF8_STRING) = \"1  /tmp/a[*]b %1&c.txt  [2X2]\"");
+    const QString path = PathOf("a[*]b %1&c.txt");
+    WriteBytes(path, "2 2 |\r\n0 0 |\r\n0 0 |\r\n");
+    CEntryControlView* pView = Load(path);
+    ASSERT_NE(pView, nullptr);
+    WaitMapped(pView->m_pFrame);
+    EXPECT_EQ(Property(pView->m_pFrame, "_NET_WM_NAME").trimmed(),
+              "_NET_WM_NAME(UTF8_STRING) = \"1  " + path + "  [2X2]\"");
 }
 
 TEST_F(DesktopTest, MainDialogAndMessageBoxesCanBeNeitherMaximisedNorMinimised)

@@ -178,6 +178,15 @@ TEST(EliminationSteps, FullEliminationLeavesIdentityAndInverse)
     EXPECT_EQ(working.m_ppAugment[0][1], -0.7000000000000001);
 }
 
+// A zero below the pivot is skipped, not eliminated: -0 x inf would put a NaN
+// into the row and leave no usable pivot.
+TEST(EliminationSteps, ZeroBelowThePivotIsSkipped)
+{
+    const CMatrix m = MakeMatrix({{1, std::numeric_limits<double>::infinity()}, {0, 1}});
+    EXPECT_EQ(Bits(m.Determinant()), Bits(1.0));
+    EXPECT_TRUE(SameValues(m.Inverse(), StepwiseInverse(m)));
+}
+
 // The determinant and the inverse skip work whose result is never read; they
 // must give exactly what the step-by-step elimination gives, also for pivots
 // of exactly 1.0, ties, zero columns, values at the threshold, infinities and

@@ -142,6 +142,9 @@ TEST(ObjectFileRead, ShapeRejected)
     {
         EXPECT_FALSE(Read(std::string(psz) + " 1 | 1 | 1 | 1 |").has_value()) << psz;
     }
+    // Zero columns with rows that are nothing but their bars: the count
+    // alone must refuse it.
+    EXPECT_FALSE(Read("2 0 |\r\n|\r\n|\r\n").has_value());
 }
 
 TEST(ObjectFileRead, SeparatorsMustBeExactlyOneBar)

@@ -24,25 +24,10 @@ protected:
     void SetUp() override
     {
         ReliabilityTest::SetUp();
-        ASSERT_TRUE(m_dir.isValid());
         // Two objects, one of them selected: loading must not touch either.
         Zeroed(1, 2, {"1", "2"});
         RightClick(Zeroed(2, 2, {"3", "4", "5", "6"}));
         ASSERT_EQ(m_pDlg->m_SelectedList.size(), 1);
-    }
-
-    QString PathOf(const QString& name) const { return m_dir.filePath(name); }
-
-    static void WriteBytes(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ASSERT_EQ(file.write(bytes), bytes.size());
-    }
-
-    static QString FormatMessage(const QString& path)
-    {
-        return QString::fromUtf8(MessageText::kFileFormat).replace("%s", path);
     }
 
     // Loads the path through "File Load"; returns the new object or null.
@@ -91,8 +76,6 @@ protected:
                       std::min<long long>(chunk.size(), nBytes - n));
         ASSERT_EQ(file.write(tail), tail.size());
     }
-
-    QTemporaryDir m_dir;
 };
 
 TEST_F(HostileFilesTest, GarbageAndForeignEncodingsGetTheFormatMessage)

@@ -142,11 +142,6 @@ void PrintTo(const DialogSnapshot& s, std::ostream* os)
         << " selected";
 }
 
-void ProcessDeferredDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 long long ResidentBytes()
 {
     QFile file(QStringLiteral("/proc/self/statm"));
@@ -173,82 +168,4 @@ bool ResetPeakResident()
     // "5" resets the peak resident size (Linux 4.0 and later).
     QFile file(QStringLiteral("/proc/self/clear_refs"));
     return file.open(QIODevice::WriteOnly) && file.write("5") == 1;
-}
-
-void ReliabilityTest::SetUp()
-{
-    m_pDlg = std::make_unique<CHollastrinDlg>();
-    m_pDlg->m_nRandomSeed = 4711;
-    m_pDlg->show();
-    SetMessageBoxHook(
-        [this](const MessageBoxRecord& record)
-        {
-            EXPECT_EQ(record.caption, "Quindle");
-            m_messages.append(record.text);
-            if (m_whileBoxOpen)
-                std::exchange(m_whileBoxOpen, nullptr)();
-        });
-    SetFileDialogHook(
-        [this](FileDialogKind) -> std::optional<QString>
-        {
-            if (m_whileDialogOpen)
-                std::exchange(m_whileDialogOpen, nullptr)();
-            if (m_choices.isEmpty())
-            {
-                ADD_FAILURE() << "unexpected file dialog";
-                return std::nullopt;
-            }
-            return m_choices.takeFirst();
-        });
-}
-
-void ReliabilityTest::TearDown()
-{
-    SetMessageBoxHook(nullptr);
-    SetFileDialogHook(nullptr);
-    m_pDlg.reset();
-    ProcessDeferredDeletes();
-}
-
-CEntryControlView* ReliabilityTest::Create(int nButton, int nRows, int nCols)
-{
-    m_pDlg->RowsBox()->setCurrentIndex(nRows - 1);
-    m_pDlg->ColsBox()->setCurrentIndex(nCols - 1);
-    const int nBefore = ObjectCount();
-    Press(nButton);
-    return ObjectCount() > nBefore ? m_pDlg->m_ObjectList.last() : nullptr;
-}
-
-CEntryControlView* ReliabilityTest::Zeroed(int nRows, int nCols, const QStringList& cells)
-{
-    CEntryControlView* pView = Create(IDC_ZEROED_OBJECT, nRows, nCols);
-    for (int k = 0; pView && k < cells.size() && k < nRows * nCols; ++k)
-        pView->Cell(k / nCols, k % nCols).setText(cells.at(k));
-    return pView;
-}
-
-CEntryControlView* ReliabilityTest::Random(int nRows, int nCols)
-{
-    return Create(IDC_RANDOM_OBJECT, nRows, nCols);
-}
-
-void ReliabilityTest::Press(int nID)
-{
-    auto* pButton = qobject_cast<QAbstractButton*>(m_pDlg->GetDlgItem(nID));
-    ASSERT_NE(pButton, nullptr) << nID;
-    pButton->click();
-}
-
-void ReliabilityTest::RightClick(CEntryControlView* pView)
-{
-    pView->OnRButtonDown(0, QPoint(1, 1));
-}
-
-QStringList ReliabilityTest::CellTexts(const CEntryControlView* pView)
-{
-    QStringList texts;
-    for (int i = 0; i < pView->m_nRows; ++i)
-        for (int j = 0; j < pView->m_nCols; ++j)
-            texts.append(pView->Cell(i, j).text());
-    return texts;
 }

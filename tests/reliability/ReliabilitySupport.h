@@ -1,30 +1,14 @@
 // Shared pieces of the reliability tests: the consistency of the main
-// dialog's shared state, a dialog driven without a screen, and the process's
-// own memory and input figures.
+// dialog's shared state and the process's own memory and input figures.
 #pragma once
 
-#include "EntryControl.h"
-#include "EntryControlView.h"
-#include "HollastrinDlg.h"
-#include "MessageBox.h"
+#include "WindowTest.h"
 
 #include <QList>
-#include <QString>
 #include <QStringList>
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
-#include <optional>
 #include <ostream>
 #include <string>
-
-// Readable failure messages.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 #if defined(__SANITIZE_ADDRESS__)
 inline constexpr bool kAddressSanitizer = true;
@@ -61,9 +45,6 @@ struct DialogSnapshot
 DialogSnapshot TakeSnapshot(const CHollastrinDlg& dlg);
 void PrintTo(const DialogSnapshot& s, std::ostream* os);
 
-// Deletes the windows that were closed (they delete themselves later).
-void ProcessDeferredDeletes();
-
 // Figures of this process from /proc: resident bytes now, the peak since the
 // start (or the last reset), and the bytes read from files so far. -1 when
 // not available.
@@ -72,34 +53,3 @@ long long PeakResidentBytes();
 long long BytesRead();
 // Lowers the peak to the current resident size; false when not supported.
 bool ResetPeakResident();
-
-// The real main dialog on the offscreen platform. Message boxes are recorded
-// instead of shown; file dialogs answer with the paths queued in m_choices.
-class ReliabilityTest : public ::testing::Test
-{
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // Chooses the size in the two lists and presses the button, as a user.
-    CEntryControlView* Zeroed(int nRows, int nCols, const QStringList& cells = {});
-    CEntryControlView* Random(int nRows, int nCols);
-    // Clicks a button of the main dialog.
-    void Press(int nID);
-    // A right click on the view's background.
-    static void RightClick(CEntryControlView* pView);
-    static QStringList CellTexts(const CEntryControlView* pView);
-    int ObjectCount() const { return int(m_pDlg->m_ObjectList.size()); }
-
-    std::unique_ptr<CHollastrinDlg> m_pDlg;
-    QStringList m_messages;
-    // Runs the next time a message box is open, once.
-    std::function<void()> m_whileBoxOpen;
-    // What the next file dialogs answer: a path, or nothing for Cancel. The
-    // action, when set, runs while the dialog is open.
-    QList<std::optional<QString>> m_choices;
-    std::function<void()> m_whileDialogOpen;
-
-private:
-    CEntryControlView* Create(int nButton, int nRows, int nCols);
-};

@@ -3,7 +3,7 @@
 #include "Matrix.h"
 #include "NumberText.h"
 #include "Random.h"
-#include "UiTestSupport.h"
+#include "WindowTest.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -49,17 +49,11 @@ TEST_F(CreationTest, TheBudgetIs4999Cells)
     EXPECT_EQ(m_pDlg->m_nEditControlCount, 4995);
     EXPECT_EQ(Random(1, 5), nullptr);
     ExpectBox(MessageText::kBudgetReached);
-    try
-    {
-        m_pDlg->CreateResultObject(CMatrix(1, 5), "Add(", m_pDlg->m_ObjectList.at(0),
-                                   m_pDlg->m_ObjectList.at(1));
-        ADD_FAILURE() << "no exception";
-    }
-    catch (const char* pText)
-    {
-        EXPECT_STREQ(pText, MessageText::kBudgetReached);
-    }
-    EXPECT_THROW(m_pDlg->CreateLoadedObject(CMatrix(5, 1), "  x"), const char*);
+    EXPECT_EQ(Operate(IDC_ADD, m_pDlg->m_ObjectList.at(0), m_pDlg->m_ObjectList.at(1)), nullptr);
+    ExpectBox(MessageText::kBudgetReached);
+    WriteBytes(PathOf("column.txt"), "5 1 |\r\n1 |\r\n2 |\r\n3 |\r\n4 |\r\n5 |\r\n");
+    EXPECT_EQ(Load(PathOf("column.txt")), nullptr);
+    ExpectBox(MessageText::kBudgetReached);
     // Refusals use up no number.
     EXPECT_EQ(m_pDlg->m_nNextObjectNumber, 14);
     ASSERT_NE(Zeroed(1, 4), nullptr);

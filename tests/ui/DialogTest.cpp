@@ -2,7 +2,7 @@
 // ending, and the message box itself.
 #include "Hollastrin.h"
 #include "Metrics.h"
-#include "UiTestSupport.h"
+#include "WindowTest.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -3,7 +3,7 @@
 // the cells' own Ctrl+C and Ctrl+V, and the start without a window system.
 #include "Hollastrin.h"
 #include "Matrix.h"
-#include "UiTestSupport.h"
+#include "WindowTest.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -2,7 +2,7 @@
 // and its highlight, reading cells, closing.
 #include "Matrix.h"
 #include "Metrics.h"
-#include "UiTestSupport.h"
+#include "WindowTest.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -87,44 +87,46 @@ TEST_F(ObjectWindowTest, TitlesAndNamesOfZeroedResultAndLoadedObjects)
     EXPECT_EQ(p1->m_pFrame->windowTitle(), "1  [2X3]");
     EXPECT_EQ(p1->m_pFrame->m_strName, "1");
     EXPECT_EQ(p1->m_pFrame->m_nObjectNumber, 1);
+    EXPECT_EQ(p2->m_pFrame->m_nObjectNumber, 2);
 
-    CMatrix sum(2, 2);
-    sum.SetElement(0, 0, 1.0 / 3.0);
-    sum.SetElement(1, 1, 12345678901.0);
-    m_pDlg->CreateResultObject(sum, "Add(", p1, p2);
-    CEntryControlView* p3 = m_pDlg->m_ObjectList.last();
-    EXPECT_EQ(p3->m_pFrame->windowTitle(), "3  Add(1,2)  [2X2]");
-    EXPECT_EQ(p3->m_pFrame->m_strName, "Add(1,2)");
+    CEntryControlView* pThirds = Zeroed(2, 2, {"0.333333333333333", "0", "0", "12345678901"});
+    CEntryControlView* p3 = Operate(IDC_ADD, pThirds, Zeroed(2, 2));
+    ASSERT_NE(p3, nullptr);
+    EXPECT_EQ(p3->m_pFrame->windowTitle(), "5  Add(3,4)  [2X2]");
+    EXPECT_EQ(p3->m_pFrame->m_strName, "Add(3,4)");
     EXPECT_EQ(p3->Cell(0, 0).text(), "0.3333333333");
     EXPECT_EQ(p3->Cell(0, 1).text(), "0");
     EXPECT_EQ(p3->Cell(1, 1).text(), "1.23456789E+010");
 
-    m_pDlg->CreateResultObject(CMatrix(1, 1), "Trp(", p3, nullptr);
-    EXPECT_EQ(m_pDlg->m_ObjectList.last()->m_pFrame->m_strName, "Trp(Add(1,2))");
+    CEntryControlView* p4 = Operate(IDC_TRP, p3);
+    ASSERT_NE(p4, nullptr);
+    EXPECT_EQ(p4->m_pFrame->m_strName, "Trp(Add(3,4))");
 
-    CMatrix loaded(2, 3);
-    loaded.SetElement(0, 1, -2.5);
-    m_pDlg->CreateLoadedObject(loaded, "  /tmp/some file.txt");
-    CEntryControlView* p5 = m_pDlg->m_ObjectList.last();
-    EXPECT_EQ(p5->m_pFrame->windowTitle(), "5  /tmp/some file.txt  [2X3]");
-    EXPECT_EQ(p5->m_pFrame->m_strName, "5");
-    EXPECT_EQ(p5->Cell(0, 1).text(), "-2.5");
-    EXPECT_EQ(p5->m_pValues[0][1], -2.5);
-    EXPECT_EQ(m_pDlg->ObjectListBox()->item(4)->text(), "5");
+    const QString path = PathOf("some file.txt");
+    WriteBytes(path, "2 3 |\r\n0 -2.5 0 |\r\n0 0 0 |\r\n");
+    CEntryControlView* p7 = Load(path);
+    ASSERT_NE(p7, nullptr);
+    EXPECT_EQ(p7->m_pFrame->windowTitle(), "7  " + path + "  [2X3]");
+    EXPECT_EQ(p7->m_pFrame->m_strName, "7");
+    EXPECT_EQ(p7->Cell(0, 1).text(), "-2.5");
+    EXPECT_EQ(p7->m_pValues[0][1], -2.5);
+    EXPECT_EQ(m_pDlg->ObjectListBox()->item(6)->text(), "7");
 
     // What the window system shows is the path as chosen, the toolkit's
     // modified marker "[*]" included.
-    m_pDlg->CreateLoadedObject(loaded, "  /tmp/a[*]b [*][*]%1&c.txt");
-    EXPECT_EQ(m_pDlg->m_ObjectList.last()->m_pFrame->windowHandle()->title(),
-              "6  /tmp/a[*]b [*][*]%1&c.txt  [2X3]");
+    const QString oddPath = PathOf("a[*]b [*][*]%1&c.txt");
+    WriteBytes(oddPath, "1 1 |\r\n0 |\r\n");
+    ASSERT_NE(Load(oddPath), nullptr);
+    EXPECT_EQ(LastObject()->m_pFrame->windowHandle()->title(), "8  " + oddPath + "  [1X1]");
 
     // A narrow window's whole title: the tooltip of its background and
     // labels (not of its cells), and its accessible name.
-    m_pDlg->CreateResultObject(CMatrix(3, 1), "Mul(", p3, m_pDlg->m_ObjectList.at(3));
-    CEntryControlView* p7 = m_pDlg->m_ObjectList.last();
-    const QString title = "7  Mul(Add(1,2),Trp(Add(1,2)))  [3X1]";
+    CEntryControlView* pColumn = Zeroed(2, 1);
+    CEntryControlView* p9 = Operate(IDC_MUL, p4, pColumn);
+    ASSERT_NE(p9, nullptr);
+    const QString title = "10  Mul(Trp(Add(3,4)),9)  [2X1]";
     for (QWidget* pWidget :
-         {static_cast<QWidget*>(p7->viewport()), static_cast<QWidget*>(p7->m_pColLabels[0])})
+         {static_cast<QWidget*>(p9->viewport()), static_cast<QWidget*>(p9->m_pColLabels[0])})
     {
         QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), pWidget->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(pWidget, &tip);
@@ -135,11 +137,11 @@ TEST_F(ObjectWindowTest, TitlesAndNamesOfZeroedResultAndLoadedObjects)
         QToolTip::hideText();
         QTRY_VERIFY(!QToolTip::isVisible());
     }
-    QHelpEvent cellTip(QEvent::ToolTip, QPoint(2, 2), p7->Cell(0, 0).mapToGlobal(QPoint(2, 2)));
-    QApplication::sendEvent(&p7->Cell(0, 0), &cellTip);
+    QHelpEvent cellTip(QEvent::ToolTip, QPoint(2, 2), p9->Cell(0, 0).mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(&p9->Cell(0, 0), &cellTip);
     QTest::qWait(20);
     EXPECT_FALSE(QToolTip::isVisible());
-    EXPECT_EQ(p7->m_pFrame->accessibleName(), title);
+    EXPECT_EQ(p9->m_pFrame->accessibleName(), title);
 }
 
 TEST_F(ObjectWindowTest, LabelsAndBlankCells)

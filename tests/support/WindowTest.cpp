@@ -1,0 +1,181 @@
+#include "WindowTest.h"
+
+#include "FileDialog.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <utility>
+
+void WindowTest::SetUp()
+{
+    ASSERT_TRUE(m_dir.isValid());
+    SetMessageBoxHook(
+        [this](const MessageBoxRecord& record)
+        {
+            EXPECT_EQ(record.caption, "Quindle");
+            m_messages.append(record.text);
+            m_icons.append(record.icon);
+            if (m_whileBoxOpen)
+                std::exchange(m_whileBoxOpen, nullptr)();
+        });
+    SetFileDialogHook(
+        [this](FileDialogKind kind) -> std::optional<QString>
+        {
+            m_kinds.append(kind);
+            if (m_whileDialogOpen)
+                std::exchange(m_whileDialogOpen, nullptr)();
+            if (m_choices.isEmpty())
+            {
+                ADD_FAILURE() << "unexpected file dialog";
+                return std::nullopt;
+            }
+            return m_choices.takeFirst();
+        });
+    m_pDlg = std::make_unique<CHollastrinDlg>();
+    m_pDlg->m_nRandomSeed = 4711;
+    m_pDlg->show();
+}
+
+void WindowTest::TearDown()
+{
+    m_pDlg.reset();
+    SetMessageBoxHook(nullptr);
+    SetFileDialogHook(nullptr);
+    if (m_bEveryBoxExpected)
+        ExpectNoBox();
+    ProcessDeferredDeletes();
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    EXPECT_TRUE(
+        std::none_of(windows.cbegin(), windows.cend(), [](QWidget* w) { return w->isVisible(); }))
+        << "a window outlived its test";
+}
+
+CEntryControlView* WindowTest::Zeroed(int nRows, int nCols, const QStringList& cells)
+{
+    m_pDlg->RowsBox()->setCurrentIndex(nRows - 1);
+    m_pDlg->ColsBox()->setCurrentIndex(nCols - 1);
+    const int nBefore = ObjectCount();
+    Press(IDC_ZEROED_OBJECT);
+    if (ObjectCount() == nBefore)
+        return nullptr;
+    CEntryControlView* pView = LastObject();
+    for (int k = 0; k < cells.size() && k < nRows * nCols; ++k)
+        pView->Cell(k / nCols, k % nCols).setText(cells.at(k));
+    return pView;
+}
+
+CEntryControlView* WindowTest::Random(int nRows, int nCols)
+{
+    m_pDlg->RowsBox()->setCurrentIndex(nRows - 1);
+    m_pDlg->ColsBox()->setCurrentIndex(nCols - 1);
+    const int nBefore = ObjectCount();
+    Press(IDC_RANDOM_OBJECT);
+    return ObjectCount() > nBefore ? LastObject() : nullptr;
+}
+
+void WindowTest::Press(int nID)
+{
+    auto* pButton = qobject_cast<QAbstractButton*>(m_pDlg->GetDlgItem(nID));
+    ASSERT_NE(pButton, nullptr) << nID;
+    pButton->click();
+}
+
+void WindowTest::RightClick(CEntryControlView* pView)
+{
+    QTest::mouseClick(pView->viewport(), Qt::RightButton, {}, QPoint(2, 2));
+}
+
+void WindowTest::CloseWindow(CEntryControlView* pView)
+{
+    pView->m_pFrame->close();
+    ProcessDeferredDeletes();
+}
+
+CEntryControlView* WindowTest::Operate(int nID, CEntryControlView* pFirst,
+                                       CEntryControlView* pSecond)
+{
+    RightClick(pFirst);
+    if (pSecond)
+        RightClick(pSecond);
+    const int nBefore = ObjectCount();
+    Press(nID);
+    return ObjectCount() > nBefore ? LastObject() : nullptr;
+}
+
+CEntryControlView* WindowTest::Load(const QString& path)
+{
+    const int nBefore = ObjectCount();
+    m_choices.append(path);
+    Press(IDC_FILE_LOAD);
+    return ObjectCount() > nBefore ? LastObject() : nullptr;
+}
+
+void WindowTest::WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QString WindowTest::FormatMessage(const QString& path)
+{
+    return QString::fromUtf8(MessageText::kFileFormat).replace("%s", path);
+}
+
+QStringList WindowTest::CellTexts(const CEntryControlView* pView)
+{
+    QStringList texts;
+    for (int i = 0; i < pView->m_nRows; ++i)
+        for (int j = 0; j < pView->m_nCols; ++j)
+            texts.append(pView->Cell(i, j).text());
+    return texts;
+}
+
+QString WindowTest::Name(const CEntryControlView* pView)
+{
+    return pView->m_pFrame->m_strName;
+}
+
+void WindowTest::ExpectBox(const char* pText, MessageIcon icon)
+{
+    ASSERT_FALSE(m_messages.isEmpty()) << "no message box; expected: " << pText;
+    EXPECT_EQ(m_messages.takeFirst().toStdString(), pText);
+    EXPECT_EQ(m_icons.takeFirst(), icon) << pText;
+}
+
+void WindowTest::ExpectNoBox()
+{
+    for (const QString& text : std::as_const(m_messages))
+        ADD_FAILURE() << "unexpected message box: " << text.toStdString();
+    m_messages.clear();
+    m_icons.clear();
+}
+
+void ProcessDeferredDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void AnswerNextModal(std::function<void(QWidget*)> check)
+{
+    auto* pTimer = new QTimer(qApp); // deletes itself once it has answered
+    pTimer->setInterval(10);
+    QObject::connect(pTimer, &QTimer::timeout, pTimer,
+                     [pTimer, check]
+                     {
+                         QWidget* pModal = QApplication::activeModalWidget();
+                         if (!pModal || !pModal->isVisible())
+                             return;
+                         pTimer->stop();
+                         check(pModal);
+                         pModal->close();
+                         pTimer->deleteLater();
+                     });
+    pTimer->start();
+}
