@@ -7,7 +7,6 @@
 #include "MessageBox.h"
 #include "ObjectFile.h"
 
-#include <QByteArray>
 #include <QFile>
 #include <QFileDialog>
 #include <QPointer>
@@ -22,8 +21,6 @@
 
 namespace
 {
-// Writing the file or putting it in place failed after it was opened.
-constexpr char kOutputNotWritten[] = "The output file could not be written.";
 // Put between the object number and the file's path in a loaded object's
 // title.
 constexpr char kLoadedTitleGap[] = "  ";
@@ -32,18 +29,6 @@ FileDialogHook& Hook()
 {
     static FileDialogHook s_hook;
     return s_hook;
-}
-
-// The format message names the file, and it is raised like the fixed texts,
-// so its text has to outlive the raise. Only one load runs at a time: the
-// main dialog is blocked while its message box is open.
-const char* FormatErrorText(const QString& path)
-{
-    static QByteArray s_text;
-    QString text = QString::fromUtf8(MessageText::kFileFormat);
-    text.replace(QStringLiteral("%s"), path);
-    s_text = text.toUtf8();
-    return s_text.constData();
 }
 
 } // namespace
@@ -95,14 +80,7 @@ std::optional<QString> GetObjectFileName(QWidget* pOwner, FileDialogKind kind)
 
 void CHollastrinDlg::OnFileLoad()
 {
-    try
-    {
-        LoadObjectFile();
-    }
-    catch (const char* pText)
-    {
-        AppMessageBox(pText);
-    }
+    LoadObjectFile();
 }
 
 void CHollastrinDlg::OnFileSave()
@@ -120,10 +98,12 @@ void CHollastrinDlg::OnFileSave()
 void CHollastrinDlg::LoadObjectFile()
 {
     const std::optional<QString> chosen = GetObjectFileName(this, FileDialogKind::Open);
-    if (!chosen)
-        return;
-    const QString& path = *chosen;
+    if (chosen)
+        OpenObjectFile(*chosen);
+}
 
+void CHollastrinDlg::OpenObjectFile(const QString& path)
+{
     std::optional<CMatrix> values;
     {
         // The path in the system's encoding, so that any name the dialog
@@ -132,15 +112,23 @@ void CHollastrinDlg::LoadObjectFile()
         // Plain files only: a folder opens as a stream that reads as empty,
         // and opening a pipe waits until something writes to it.
         std::error_code error;
-        if (!std::filesystem::is_regular_file(localPath, error))
-            throw static_cast<const char*>(MessageText::kFileNotOpened);
-        std::ifstream in(localPath, std::ios::binary);
+        std::ifstream in;
+        if (std::filesystem::is_regular_file(localPath, error))
+            in.open(localPath, std::ios::binary);
         if (!in.is_open())
-            throw static_cast<const char*>(MessageText::kFileNotOpened);
+        {
+            AppMessageBox(MessageText::kFileNotOpened);
+            return;
+        }
         values = ReadObjectFile(in);
     }
     if (!values)
-        throw FormatErrorText(path);
+    {
+        // The whole path, however long; a "%s" in it stays as it is.
+        AppMessageBox(
+            QString::fromUtf8(MessageText::kFileFormat).replace(QStringLiteral("%s"), path));
+        return;
+    }
 
     try
     {
@@ -169,10 +157,13 @@ void CHollastrinDlg::SaveObjectFile()
         return;
 
     // The file is written to a temporary beside it and put in place only
-    // when all is written, so a failure never spoils what was there.
+    // when all is written, so a failure never spoils what was there. Where
+    // the folder takes no new file but the file itself may be written, it is
+    // written in place.
     const char* pFailure = nullptr;
     {
         QSaveFile file(*chosen);
+        file.setDirectWriteFallback(true);
         if (!file.open(QIODevice::WriteOnly))
             throw static_cast<const char*>(MessageText::kOutputNotOpened);
         try
@@ -185,7 +176,7 @@ void CHollastrinDlg::SaveObjectFile()
             // truncated file in place.
             if (file.write(text.data(), nSize) != nSize || !file.flush() ||
                 file.error() != QFileDevice::NoError || !file.commit())
-                throw static_cast<const char*>(kOutputNotWritten);
+                throw static_cast<const char*>(MessageText::kOutputNotWritten);
         }
         catch (const char* pText)
         {

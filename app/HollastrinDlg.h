@@ -126,6 +126,10 @@ public:
     void OnFileLoad();
     void OnFileSave();
     void LoadObjectFile();
+    // Opens the file's object as "File Load" does once the file is chosen;
+    // a file that cannot be opened or read, or an object past the cell
+    // budget, gets its message box and opens nothing.
+    void OpenObjectFile(const QString& path);
     void SaveObjectFile();
 
     std::int32_t m_nRandomSeed = 0;

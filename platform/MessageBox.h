@@ -39,6 +39,8 @@ inline constexpr char kSolveSecondShape[] =
 inline constexpr char kFileNotOpened[] = "The specified file could not be opened.";
 inline constexpr char kFileFormat[] = "Error reading file %s - check format.";
 inline constexpr char kOutputNotOpened[] = "The output file could not be opened.";
+// Writing the file or putting it in place failed after it was opened.
+inline constexpr char kOutputNotWritten[] = "The output file could not be written.";
 } // namespace MessageText
 
 // The caption of every message box and the program's name for its windows.

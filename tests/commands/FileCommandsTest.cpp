@@ -18,6 +18,8 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -154,10 +156,60 @@ TEST_F(FileCommandsTest, FailedSaveLeavesTheOldFileAsItWas)
     Save(pObject, path);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(m_messages, QStringList{"The output file could not be written."});
+    EXPECT_EQ(m_messages, QStringList{MessageText::kOutputNotWritten});
     EXPECT_EQ(ReadBytes(path), old);
     EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"old.txt"});
+}
+
+// Runs the scope under an ordinary user's id when the tests run as root,
+// who may write anywhere.
+class UnprivilegedScope
+{
+public:
+    UnprivilegedScope() : m_bDropped(geteuid() == 0 && seteuid(65534) == 0) {}
+    ~UnprivilegedScope()
+    {
+        if (m_bDropped)
+        {
+            EXPECT_EQ(seteuid(0), 0);
+        }
+    }
+    UnprivilegedScope(const UnprivilegedScope&) = delete;
+    UnprivilegedScope& operator=(const UnprivilegedScope&) = delete;
+
+private:
+    bool m_bDropped;
+};
+
+// Where the folder takes no new file but the file may be written, the save
+// writes the file in place; a new name there is refused as before.
+TEST_F(FileCommandsTest, WritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace)
+{
+    const QString folder = PathOf("shared");
+    const QString path = folder + "/object.txt";
+    ASSERT_TRUE(QDir().mkdir(folder));
+    WriteBytes(path, "1 1 |\r\n42 |\r\n");
+    ASSERT_EQ(chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0666), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    CEntryControlView* pObject = Zeroed(1, 2, {"1", "2"});
+    {
+        UnprivilegedScope unprivileged;
+        const QByteArray probe = QFile::encodeName(folder + "/probe");
+        ASSERT_EQ(::open(probe.constData(), O_CREAT | O_EXCL | O_WRONLY, 0644), -1)
+            << "the folder takes new files";
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY);
+        ASSERT_GE(fd, 0) << "the file cannot be written";
+        ::close(fd);
+
+        Save(pObject, path);
+        Save(pObject, folder + "/new.txt");
+    }
+    EXPECT_EQ(ReadBytes(path), "1 2 |\r\n1 2 |\r\n");
+    EXPECT_EQ(m_messages, QStringList{MessageText::kOutputNotOpened});
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"object.txt"});
+    chmod(QFile::encodeName(folder).constData(), 0755);
 }
 
 // The object windows stay usable while the save dialog is open.

@@ -81,7 +81,7 @@ public:
               MessageText::kSolveSecondShape,
               MessageText::kFileNotOpened,
               MessageText::kOutputNotOpened,
-              "The output file could not be written.",
+              MessageText::kOutputNotWritten,
               "Illegal operation.",
               "Illegal operation. This function requires either two row vectors or two column "
               "vectors of equal dimension.",
