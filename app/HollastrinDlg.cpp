@@ -342,6 +342,9 @@ void CHollastrinDlg::OnSysCommand(unsigned nID, long /*lParam*/)
     {
         CAboutDlg dlgAbout(this);
         dlgAbout.setWindowModality(Qt::WindowModal);
+        // Its template stands at 0, 0 of its owner: the box's frame starts
+        // at the corner of the dialog's client area.
+        dlgAbout.move(mapToGlobal(QPoint(0, 0)));
         dlgAbout.exec();
     }
     else if ((nID & 0xFFF0) == kScClose)

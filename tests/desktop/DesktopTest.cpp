@@ -238,3 +238,29 @@ TEST_F(DesktopTest, MainDialogAndMessageBoxesCanBeNeitherMaximisedNorMinimised)
     SetMessageBoxHook(previous);
     EXPECT_TRUE(bChecked);
 }
+
+TEST_F(DesktopTest, AboutBoxFrameStartsAtTheDialogsClientCorner)
+{
+    WaitMapped(m_pDlg.get());
+    const QPoint corner = ClientRect(m_pDlg.get()).topLeft();
+    QPoint frame;
+    QTimer::singleShot(
+        0, m_pDlg.get(),
+        [&]
+        {
+            QWidget* pBox = nullptr;
+            EXPECT_TRUE(
+                Eventually([&] { return (pBox = QApplication::activeModalWidget()) != nullptr; }));
+            WaitMapped(pBox);
+            // left, right, top, bottom
+            const QStringList extents =
+                Property(pBox, "_NET_FRAME_EXTENTS").section('=', 1).split(',');
+            EXPECT_EQ(extents.size(), 4);
+            if (extents.size() == 4)
+                frame = ClientRect(pBox).topLeft() -
+                        QPoint(extents[0].trimmed().toInt(), extents[2].trimmed().toInt());
+            pBox->close();
+        });
+    m_pDlg->OnSysCommand(IDM_ABOUTBOX, 0);
+    EXPECT_EQ(frame, corner);
+}

@@ -11,6 +11,7 @@
 #include "MessageBox.h"
 
 #include <QList>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -26,6 +27,10 @@
 inline void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QPoint& point, std::ostream* os)
+{
+    *os << '(' << point.x() << ", " << point.y() << ')';
 }
 
 class WindowTest : public ::testing::Test

@@ -144,9 +144,13 @@ TEST_F(DialogTest, ContextMenuIsTheSystemMenuAndOpensTheAboutBox)
     QStringList texts;
     QString title;
     bool bWindowModal = false;
+    // The box's frame starts at the corner of the dialog's client area.
+    m_pDlg->move(300, 200);
+    QPoint corner;
     AnswerNextModal(
         [&](QWidget* pModal)
         {
+            corner = pModal->frameGeometry().topLeft();
             title = pModal->windowTitle();
             bWindowModal = pModal->windowModality() == Qt::WindowModal;
             for (QLabel* pLabel : pModal->findChildren<QLabel*>())
@@ -164,6 +168,7 @@ TEST_F(DialogTest, ContextMenuIsTheSystemMenuAndOpensTheAboutBox)
         });
     m_pDlg->OnSysCommand(IDM_ABOUTBOX, 0);
     EXPECT_EQ(title, "About Quindle");
+    EXPECT_EQ(corner, m_pDlg->mapToGlobal(QPoint(0, 0)));
     EXPECT_TRUE(bWindowModal);
     EXPECT_TRUE(texts.contains("Quindle Version 1.0"));
     EXPECT_TRUE(texts.contains(kAboutDescription));
