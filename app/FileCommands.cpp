@@ -1,4 +1,5 @@
-// "File Load" and "File Save", and their file dialogs.
+// "File Load" and "File Save", their file dialogs, and object files named at
+// the start or dropped on the dialog.
 #include "HollastrinDlg.h"
 
 #include "EntryControlView.h"
@@ -7,11 +8,16 @@
 #include "MessageBox.h"
 #include "ObjectFile.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QMimeData>
 #include <QPointer>
 #include <QSaveFile>
 #include <QStringList>
+#include <QTimer>
+#include <QUrl>
 
 #include <filesystem>
 #include <fstream>
@@ -138,6 +144,53 @@ void CHollastrinDlg::OpenObjectFile(const QString& path)
     {
         AppMessageBox(pText);
     }
+}
+
+void CHollastrinDlg::OpenObjectFiles(const QStringList& paths)
+{
+    // Each refusal's box runs an event loop in which the dialog may end.
+    QPointer<CHollastrinDlg> pThis(this);
+    for (const QString& path : paths)
+    {
+        if (!pThis || !pThis->isVisible())
+            return;
+        pThis->OpenObjectFile(path);
+    }
+}
+
+namespace
+{
+// The local files among the dropped items, in their order.
+QStringList DroppedFiles(const QMimeData* pData)
+{
+    QStringList paths;
+    if (pData && pData->hasUrls())
+    {
+        for (const QUrl& url : pData->urls())
+        {
+            if (url.isLocalFile())
+                paths.append(url.toLocalFile());
+        }
+    }
+    return paths;
+}
+} // namespace
+
+void CHollastrinDlg::dragEnterEvent(QDragEnterEvent* pEvent)
+{
+    if (!DroppedFiles(pEvent->mimeData()).isEmpty())
+        pEvent->acceptProposedAction();
+}
+
+void CHollastrinDlg::dropEvent(QDropEvent* pEvent)
+{
+    const QStringList paths = DroppedFiles(pEvent->mimeData());
+    if (paths.isEmpty())
+        return;
+    pEvent->acceptProposedAction();
+    // Opened once the drop has ended: a refusal's box must not hold up the
+    // program the files came from.
+    QTimer::singleShot(0, this, [this, paths] { OpenObjectFiles(paths); });
 }
 
 void CHollastrinDlg::SaveObjectFile()

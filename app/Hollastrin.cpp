@@ -5,13 +5,17 @@
 #include "Metrics.h"
 
 #include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -35,6 +39,17 @@ void AddHelpKey(QWidget* pWindow)
     QObject::connect(pShortcut, &QShortcut::activated, pWindow, [] { CHollastrinApp::OnHelp(); });
 }
 
+constexpr char kUsage[] =
+    "Usage: quindle [options] [file...]\n"
+    "A calculator for small matrices and vectors.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     Show this help and end.\n"
+    "  -v, --version  Show the version and end.\n"
+    "\n"
+    "Arguments:\n"
+    "  file           An object file to open at the start, as File Load does.\n";
+
 bool IsSet(const char* pValue)
 {
     return pValue != nullptr && *pValue != '\0';
@@ -52,7 +67,42 @@ bool HasGraphicalSession()
                                std::getenv("QT_QPA_PLATFORM"));
 }
 
-bool CHollastrinApp::InitInstance()
+CommandLine ParseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addPositionalArgument(QStringLiteral("file"), QString());
+
+    CommandLine result;
+    if (!parser.parse(QStringList{QStringLiteral("quindle")} + arguments))
+    {
+        result.nExitStatus = 2;
+        result.bToStandardError = true;
+        result.text = QStringLiteral("quindle: ") + parser.errorText() + QStringLiteral("\n") +
+                      QString::fromUtf8(kUsage);
+    }
+    else if (parser.isSet(help))
+    {
+        result.nExitStatus = 0;
+        result.text = QString::fromUtf8(kUsage);
+    }
+    else if (parser.isSet(version))
+    {
+        result.nExitStatus = 0;
+        result.text = QStringLiteral("Quindle " QUINDLE_VERSION "\n");
+    }
+    else
+    {
+        for (const QString& file : parser.positionalArguments())
+            result.files.append(QFileInfo(file).absoluteFilePath());
+    }
+    return result;
+}
+
+bool CHollastrinApp::InitInstance(const QStringList& files)
 {
     QCoreApplication::setApplicationName(QString::fromUtf8(kAppCaption));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quindle.Quindle"));
@@ -65,6 +115,8 @@ bool CHollastrinApp::InitInstance()
     QEventLoop loop;
     QObject::connect(&dlg, &QDialog::finished, &loop, &QEventLoop::quit);
     dlg.show();
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &dlg, [&dlg, files] { dlg.OpenObjectFiles(files); });
     loop.exec();
     return false;
 }

@@ -2,6 +2,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class CHollastrinDlg;
 
@@ -10,8 +14,9 @@ class CHollastrinDlg;
 class CHollastrinApp
 {
 public:
-    // Runs the main dialog; returns false when it has ended.
-    bool InitInstance();
+    // Runs the main dialog, opening the object files given once it is up;
+    // returns false when it has ended.
+    bool InitInstance(const QStringList& files = {});
     // "Help": shows the program's help window (one, non-modal).
     static void OnHelp();
     // Closes the help window, if open.
@@ -34,6 +39,21 @@ bool HasGraphicalSession();
 inline constexpr char kNoDisplayMessage[] =
     "Quindle is a desktop program and needs a graphical session (no DISPLAY or "
     "WAYLAND_DISPLAY is set); run 'make demo' to see it on a virtual display.";
+
+// What the command line asks for: object files to open, or a text to print
+// before the program ends at once.
+struct CommandLine
+{
+    // As absolute paths, in the order given.
+    QStringList files;
+    // Set when the program ends at once with this status, after printing
+    // the text (to standard error for a bad option).
+    std::optional<int> nExitStatus;
+    QString text;
+    bool bToStandardError = false;
+};
+// The arguments after the program's name; needs no application object.
+CommandLine ParseCommandLine(const QStringList& arguments);
 
 class CAboutDlg : public QDialog
 {

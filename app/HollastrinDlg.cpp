@@ -199,6 +199,7 @@ CHollastrinDlg::CHollastrinDlg(QWidget* pParent)
     KeepFromMinimising(this);
     move(Metrics::DluToPixelsX(kDialogLeftDlu), Metrics::DluToPixelsY(kDialogTopDlu));
     SetMessageBoxOwner(this);
+    setAcceptDrops(true);
     CreateControls();
     OnInitDialog();
 }

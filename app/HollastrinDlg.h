@@ -130,6 +130,9 @@ public:
     // a file that cannot be opened or read, or an object past the cell
     // budget, gets its message box and opens nothing.
     void OpenObjectFile(const QString& path);
+    // Opens each file in turn as OpenObjectFile does (files named at the
+    // start, files dropped on the dialog); stops when the dialog has ended.
+    void OpenObjectFiles(const QStringList& paths);
     void SaveObjectFile();
 
     std::int32_t m_nRandomSeed = 0;
@@ -149,6 +152,9 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
+    // Local files dropped on the dialog are opened as objects.
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
 
 private:
     // The shared part of every creation once the budget check has passed:

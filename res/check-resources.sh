@@ -42,7 +42,7 @@ desktop-file-validate org.quindle.Quindle.desktop || fail "desktop entry does no
 out=$(appstreamcli validate --no-net org.quindle.Quindle.metainfo.xml 2>&1) \
     || { echo "$out"; fail "metainfo does not validate"; }
 grep -qx 'Icon=org.quindle.Quindle' org.quindle.Quindle.desktop || fail "desktop entry: wrong icon name"
-grep -qx 'Exec=quindle' org.quindle.Quindle.desktop || fail "desktop entry: wrong command"
+grep -qx 'Exec=quindle %F' org.quindle.Quindle.desktop || fail "desktop entry: wrong command"
 
 # The help page as a reader sees it: tags removed, entities of blanks and
 # ampersands resolved, runs of white space joined into one blank.
@@ -74,6 +74,7 @@ messages=(
     "The specified file could not be opened."
     "Error reading file path - check format."
     "The output file could not be opened."
+    "The output file could not be written."
 )
 for m in "${messages[@]}"; do
     grep -qF -- "$m" <<<"$text" || fail "help does not quote: $m"
@@ -82,7 +83,8 @@ done
 buttons=(Mag Dot Crs Ang Add Sub Mul Pow Trp Cof Adj Inv Det Trc Slv Cmp
          "Zeroed Object" "Random Object" "File Save" "File Load" "Close All Objects"
          Help Close "Select Rows" "Select Columns"
-         Tab Ctrl+Space Ctrl+Shift+C Ctrl+Shift+V F1 Escape)
+         Tab Ctrl+Space Ctrl+Shift+C Ctrl+Shift+V F1 Escape
+         "quindle FILE..." "quindle --help" "drop")
 for b in "${buttons[@]}"; do
     grep -qF -- "$b" <<<"$text" || fail "help does not mention $b"
 done

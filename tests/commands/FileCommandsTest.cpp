@@ -12,9 +12,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -348,6 +351,57 @@ TEST_F(FileCommandsTest, NonAsciiPath)
     WriteBytes(path, "2 2 |\r\n1 2 |\r\n");
     EXPECT_EQ(Load(path), nullptr);
     EXPECT_EQ(m_messages, QStringList{FormatMessage(path)});
+}
+
+// Files named at the start or dropped on the dialog open as File Load opens
+// them: one box per refused file, in order; the rest still open.
+TEST_F(FileCommandsTest, FilesNamedAtTheStartOrDroppedOpenInTurn)
+{
+    WriteBytes(PathOf("good.txt"), "1 2 |\r\n1 2 |\r\n");
+    WriteBytes(PathOf("bad.txt"), "1 2 |\r\n1 |\r\n");
+    WriteBytes(PathOf("column.txt"), "5 1 |\r\n1 |\r\n2 |\r\n3 |\r\n4 |\r\n5 |\r\n");
+    CEntryControlView* pSelected = Zeroed(1, 1, {"7"});
+    RightClick(pSelected);
+    for (int k = 0; k < 12; ++k)
+        Zeroed(20, 20);
+    Zeroed(12, 16); // six cells short of the budget with the object above
+
+    m_pDlg->OpenObjectFiles({PathOf("good.txt"), PathOf("bad.txt"), PathOf("missing.txt"),
+                             m_dir.path(), PathOf("column.txt"), PathOf("good.txt")});
+    EXPECT_EQ(m_messages,
+              (QStringList{FormatMessage(PathOf("bad.txt")), MessageText::kFileNotOpened,
+                           MessageText::kFileNotOpened, MessageText::kBudgetReached}));
+    ASSERT_EQ(ObjectCount(), 16);
+    EXPECT_EQ(m_pDlg->m_ObjectList.at(14)->m_pFrame->windowTitle(),
+              "15  " + PathOf("good.txt") + "  [1X2]");
+    EXPECT_EQ(LastObject()->m_pFrame->windowTitle(), "16  " + PathOf("good.txt") + "  [1X2]");
+    EXPECT_EQ(m_pDlg->m_SelectedList, QList<CEntryControlView*>{pSelected});
+    EXPECT_TRUE(m_kinds.isEmpty());
+
+    // A drop of two files opens both, once the drop has ended; a drop with
+    // no local file is not taken.
+    m_pDlg->OnCloseAllObjects();
+    m_messages.clear();
+    QMimeData web;
+    web.setUrls({QUrl("https://example.org/object.txt")});
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_pDlg.get(), &refused);
+    EXPECT_FALSE(refused.isAccepted());
+
+    QMimeData files;
+    files.setUrls(
+        {QUrl::fromLocalFile(PathOf("good.txt")), QUrl::fromLocalFile(PathOf("bad.txt"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_pDlg.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_pDlg.get(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(ObjectCount(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_messages.isEmpty(); }));
+    ASSERT_EQ(ObjectCount(), 1);
+    EXPECT_EQ(LastObject()->m_pFrame->windowTitle(), "17  " + PathOf("good.txt") + "  [1X2]");
+    EXPECT_EQ(m_messages, QStringList{FormatMessage(PathOf("bad.txt"))});
 }
 
 // The writer saves any shape; the reader takes at most 20 rows.

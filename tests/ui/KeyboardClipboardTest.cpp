@@ -9,11 +9,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
+#include <cstring>
+#include <string>
 #include <tuple>
 
 using KeyboardTest = UiTest;
@@ -181,7 +184,9 @@ TEST_F(KeyboardTest, F1OpensTheOneHelpWindowFromEveryWindow)
     closeHelp();
 }
 
-TEST_F(KeyboardTest, WithoutAWindowSystemTheProgramSaysSoInOneLine)
+// Without a window system the program says so in one line; its options are
+// answered without one.
+TEST_F(KeyboardTest, CommandLineAndNoWindowSystem)
 {
     EXPECT_FALSE(HasGraphicalSession(nullptr, nullptr, nullptr));
     EXPECT_FALSE(HasGraphicalSession("", "", ""));
@@ -189,14 +194,45 @@ TEST_F(KeyboardTest, WithoutAWindowSystemTheProgramSaysSoInOneLine)
     EXPECT_TRUE(HasGraphicalSession(nullptr, "wayland-0", ""));
     EXPECT_TRUE(HasGraphicalSession("", nullptr, "offscreen"));
 
-    QProcess program;
-    program.setProcessEnvironment(QProcessEnvironment());
-    program.start(QStringLiteral(QUINDLE_PROGRAM), {});
-    ASSERT_TRUE(program.waitForFinished(60000));
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 1);
-    EXPECT_EQ(program.readAllStandardError().toStdString(), std::string(kNoDisplayMessage) + "\n");
-    EXPECT_TRUE(program.readAllStandardOutput().isEmpty());
+    // Help goes to standard output, the usage after a bad option to standard
+    // error (where: 1 and 2); nothing else is printed.
+    struct Case
+    {
+        QStringList arguments;
+        int nExitCode;
+        const char* pOutStart;
+        const char* pErrStart;
+        int nUsageIn;
+    };
+    const std::string usage = "Usage: quindle [options] [file...]\n";
+    for (const Case& c :
+         {Case{{}, 1, "", kNoDisplayMessage, 0}, Case{{"a.txt"}, 1, "", kNoDisplayMessage, 0},
+          Case{{"--help"}, 0, "Usage: quindle", "", 1}, Case{{"-h", "a.txt"}, 0, "Usage", "", 1},
+          Case{{"--version"}, 0, "Quindle 1.0.0\n", "", 0},
+          Case{{"--bogus", "a.txt"}, 2, "", "quindle: Unknown option 'bogus'.\n", 2}})
+    {
+        QProcess program;
+        program.setProcessEnvironment(QProcessEnvironment());
+        program.start(QStringLiteral(QUINDLE_PROGRAM), c.arguments);
+        ASSERT_TRUE(program.waitForFinished(60000));
+        const std::string what = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << what;
+        EXPECT_EQ(program.exitCode(), c.nExitCode) << what;
+        const std::string out = program.readAllStandardOutput().toStdString();
+        const std::string err = program.readAllStandardError().toStdString();
+        EXPECT_EQ(out.substr(0, std::strlen(c.pOutStart)), c.pOutStart) << what;
+        EXPECT_EQ(err.substr(0, std::strlen(c.pErrStart)), c.pErrStart) << what;
+        EXPECT_EQ(out.empty(), *c.pOutStart == '\0') << what;
+        EXPECT_EQ(err.empty(), *c.pErrStart == '\0') << what;
+        EXPECT_EQ(out.find(usage) != std::string::npos, c.nUsageIn == 1) << what;
+        EXPECT_EQ(err.find(usage) != std::string::npos, c.nUsageIn == 2) << what;
+    }
+
+    // Files come as absolute paths in their order; "--" ends the options.
+    const CommandLine files = ParseCommandLine({"a b.txt", "/tmp/../x", "--", "-v"});
+    EXPECT_FALSE(files.nExitStatus.has_value());
+    EXPECT_EQ(files.files, (QStringList{QDir::current().absoluteFilePath("a b.txt"), "/x",
+                                        QDir::current().absoluteFilePath("-v")}));
 }
 
 TEST_F(ClipboardTest, CopyGivesEveryCellsTextAsShown)

@@ -1,0 +1,33 @@
+#include "Hollastrin.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QStringList>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int k = 1; k < argc; ++k)
+        arguments.append(QFile::decodeName(argv[k]));
+    const CommandLine commandLine = ParseCommandLine(arguments);
+    if (commandLine.nExitStatus)
+    {
+        std::fputs(commandLine.text.toLocal8Bit().constData(),
+                   commandLine.bToStandardError ? stderr : stdout);
+        return *commandLine.nExitStatus;
+    }
+
+    // Without a window system the toolkit would only fail with an error of
+    // its own; say what the program is and how to see it instead.
+    if (!HasGraphicalSession())
+    {
+        std::fprintf(stderr, "%s\n", kNoDisplayMessage);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    CHollastrinApp theApp;
+    theApp.InitInstance(commandLine.files);
+    return 0;
+}
