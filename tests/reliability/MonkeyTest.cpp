@@ -11,6 +11,7 @@
 #include "ReliabilitySupport.h"
 
 #include "FileDialog.h"
+#include "Matrix.h"
 #include "NumberText.h"
 #include "ProgressWatch.h"
 
@@ -66,33 +67,19 @@ public:
         m_pDlg->m_nRandomSeed = static_cast<std::int32_t>(m_rng() & 0x7fffffff);
         m_pDlg->show();
         for (const char* pText :
-             {MessageText::kSelectOne,
-              MessageText::kOnlyOne,
-              MessageText::kSelectTwo,
-              MessageText::kSelectAnother,
-              MessageText::kTwoAlreadySelected,
-              MessageText::kIllegalCharacter,
-              MessageText::kSelectDimensions,
-              MessageText::kBudgetReached,
-              MessageText::kDimensionsDiffer,
-              MessageText::kIdentical,
-              MessageText::kNotIdentical,
-              MessageText::kSolveFirstNotSquare,
-              MessageText::kSolveSecondShape,
-              MessageText::kFileNotOpened,
-              MessageText::kOutputNotOpened,
-              MessageText::kOutputNotWritten,
-              "Illegal operation.",
-              "Illegal operation. This function requires either two row vectors or two column "
-              "vectors of equal dimension.",
-              "Both vectors must have nonzero magnitude.",
-              "The two selected objects must have equal dimensions.",
-              "The number of columns in the first selected object muat equal the number of rows "
-              "in the second.",
-              "The first selected object must be a square matrix.",
-              "The second selected object must be a positive integer scalar.",
-              "The selected object must be a square matrix.",
-              "A pivot is too close to zero - the inverse will not be calculated."})
+             {MessageText::kSelectOne,          MessageText::kOnlyOne,
+              MessageText::kSelectTwo,          MessageText::kSelectAnother,
+              MessageText::kTwoAlreadySelected, MessageText::kIllegalCharacter,
+              MessageText::kSelectDimensions,   MessageText::kBudgetReached,
+              MessageText::kDimensionsDiffer,   MessageText::kIdentical,
+              MessageText::kNotIdentical,       MessageText::kSolveFirstNotSquare,
+              MessageText::kSolveSecondShape,   MessageText::kFileNotOpened,
+              MessageText::kOutputNotOpened,    MessageText::kOutputNotWritten,
+              EngineText::kIllegalOperation,    EngineText::kVectorPair,
+              EngineText::kZeroMagnitude,       EngineText::kUnequalDimensions,
+              EngineText::kProductShape,        EngineText::kFirstNotSquare,
+              EngineText::kExponentNotInteger,  EngineText::kSelectedNotSquare,
+              EngineText::kPivotTooSmall})
         {
             m_knownTexts.insert(QString::fromUtf8(pText));
         }
