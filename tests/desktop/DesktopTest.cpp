@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 namespace
 {
 QString WindowManager()
@@ -107,6 +109,24 @@ protected:
     {
         EXPECT_TRUE(Eventually([pWindow] { return IsViewable(pWindow); }));
         Settle();
+    }
+
+    // Once the next modal window (a real box) is up and shown by the window
+    // manager: runs the action on it, then closes it.
+    void WhenNextModalIsMapped(std::function<void(QWidget*)> action)
+    {
+        QTimer::singleShot(
+            0, m_pDlg.get(),
+            [action]
+            {
+                QWidget* pBox = nullptr;
+                EXPECT_TRUE(Eventually([&] { return (pBox = QApplication::activeModalWidget()); }));
+                if (!pBox)
+                    return;
+                WaitMapped(pBox);
+                action(pBox);
+                pBox->close();
+            });
     }
 };
 } // namespace
@@ -222,17 +242,11 @@ TEST_F(DesktopTest, MainDialogAndMessageBoxesCanBeNeitherMaximisedNorMinimised)
     // A real message box, answered here.
     const MessageBoxHook previous = SetMessageBoxHook(nullptr);
     bool bChecked = false;
-    QTimer::singleShot(
-        0, m_pDlg.get(),
-        [&]
+    WhenNextModalIsMapped(
+        [&](QWidget* pBox)
         {
-            QWidget* pBox = nullptr;
-            EXPECT_TRUE(
-                Eventually([&] { return (pBox = QApplication::activeModalWidget()) != nullptr; }));
-            WaitMapped(pBox);
             check(pBox, "message box");
             bChecked = true;
-            pBox->close();
         });
     AppMessageBox(MessageText::kSelectDimensions);
     SetMessageBoxHook(previous);
@@ -244,14 +258,9 @@ TEST_F(DesktopTest, AboutBoxFrameStartsAtTheDialogsClientCorner)
     WaitMapped(m_pDlg.get());
     const QPoint corner = ClientRect(m_pDlg.get()).topLeft();
     QPoint frame;
-    QTimer::singleShot(
-        0, m_pDlg.get(),
-        [&]
+    WhenNextModalIsMapped(
+        [&](QWidget* pBox)
         {
-            QWidget* pBox = nullptr;
-            EXPECT_TRUE(
-                Eventually([&] { return (pBox = QApplication::activeModalWidget()) != nullptr; }));
-            WaitMapped(pBox);
             // left, right, top, bottom
             const QStringList extents =
                 Property(pBox, "_NET_FRAME_EXTENTS").section('=', 1).split(',');
@@ -259,7 +268,6 @@ TEST_F(DesktopTest, AboutBoxFrameStartsAtTheDialogsClientCorner)
             if (extents.size() == 4)
                 frame = ClientRect(pBox).topLeft() -
                         QPoint(extents[0].trimmed().toInt(), extents[2].trimmed().toInt());
-            pBox->close();
         });
     m_pDlg->OnSysCommand(IDM_ABOUTBOX, 0);
     EXPECT_EQ(frame, corner);
