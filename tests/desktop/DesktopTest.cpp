@@ -58,12 +58,6 @@ QString Property(const QWidget* pWindow, const char* pName)
     return Tool("xprop", {"-id", Id(pWindow), QString::fromUtf8(pName)});
 }
 
-// True once the condition holds, within five seconds.
-template <typename Condition> bool Eventually(Condition condition)
-{
-    return QTest::qWaitFor(condition, 5000);
-}
-
 // Lets the window manager and this program finish what they are doing.
 void Settle()
 {

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,13 @@ protected:
 };
 using CommandsTest = WindowTest;
 using ReliabilityTest = WindowTest;
+
+// True once the condition holds, within five seconds; events are processed
+// while waiting.
+template <typename Condition> bool Eventually(Condition condition)
+{
+    return QTest::qWaitFor(condition, 5000);
+}
 
 // Deletes the windows that were closed (they delete themselves later).
 void ProcessDeferredDeletes();

@@ -120,7 +120,7 @@ TEST_F(ObjectListTest, PickingEntriesBringsWindowsForwardAndClearsTheList)
                       pList->visualItemRect(pList->item(8)).center());
     CObjectFrame* pTen = m_pDlg->m_ObjectList.at(8)->m_pFrame;
     EXPECT_EQ(pTen->m_nObjectNumber, 10);
-    QTRY_COMPARE(QApplication::activeWindow(), pTen);
+    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pTen; }));
     EXPECT_EQ(pTen->focusWidget(), &pTen->m_pView->Cell(0, 0));
     EXPECT_TRUE(pList->selectedItems().isEmpty());
 
@@ -132,14 +132,16 @@ TEST_F(ObjectListTest, PickingEntriesBringsWindowsForwardAndClearsTheList)
         pList->item(5)->setSelected(true);
     }
     m_pDlg->OnSelchangeObjectList();
-    QTRY_COMPARE(QApplication::activeWindow(), m_pDlg->m_ObjectList.at(5)->m_pFrame);
+    EXPECT_TRUE(Eventually(
+        [&] { return QApplication::activeWindow() == m_pDlg->m_ObjectList.at(5)->m_pFrame; }));
     EXPECT_TRUE(pList->selectedItems().isEmpty());
 
     // A window closed in the middle: later entries still reach their own.
     m_pDlg->m_ObjectList.at(3)->m_pFrame->close();
     QTest::mouseClick(pList->viewport(), Qt::LeftButton, {},
                       pList->visualItemRect(pList->item(3)).center());
-    QTRY_COMPARE(QApplication::activeWindow(), m_pDlg->m_ObjectList.at(3)->m_pFrame);
+    EXPECT_TRUE(Eventually(
+        [&] { return QApplication::activeWindow() == m_pDlg->m_ObjectList.at(3)->m_pFrame; }));
     EXPECT_EQ(m_pDlg->m_ObjectList.at(3)->m_pFrame->m_nObjectNumber, 6);
 }
 
@@ -242,7 +244,7 @@ TEST_F(CompareTest, ClosingTheWindowDuringItsMessageBox)
         [&](QWidget*)
         {
             pFrame3->close();
-            QTRY_VERIFY(pFrame3.isNull());
+            EXPECT_TRUE(Eventually([&] { return pFrame3.isNull(); }));
         });
     // Only the press: the release would go to a window that is gone.
     QTest::mousePress(p3->viewport(), Qt::RightButton, {}, QPoint(2, 2));

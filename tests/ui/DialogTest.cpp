@@ -82,7 +82,7 @@ TEST_F(DialogTest, TemplateControlsTextsAndGeometry)
     {
         pCombo->showPopup();
         QWidget* pPopup = pCombo->view()->window();
-        QTRY_VERIFY(pPopup->isVisible());
+        EXPECT_TRUE(Eventually([&] { return pPopup->isVisible(); }));
         EXPECT_GE(pPopup->geometry().top(), pCombo->mapToGlobal(QPoint(0, 0)).y());
         EXPECT_LE(pPopup->height() + pCombo->height(), Metrics::DluToPixelsY(nTemplateHeight) + 4);
         EXPECT_GE(pCombo->maxVisibleItems(), 7);

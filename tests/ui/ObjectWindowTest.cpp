@@ -58,15 +58,15 @@ TEST_F(ObjectWindowTest, MaximisingShowsTheWholeGridAndRestoringKeepsTheSize)
     CEntryControlView* pView = Zeroed(4, 4);
     CObjectFrame* pFrame = pView->m_pFrame;
     pFrame->showMaximized();
-    QTRY_VERIFY(pFrame->isMaximized());
-    QTRY_VERIFY(pFrame->width() > 600);
+    EXPECT_TRUE(Eventually([&] { return pFrame->isMaximized(); }));
+    EXPECT_TRUE(Eventually([&] { return pFrame->width() > 600; }));
     QTest::qWait(20);
     EXPECT_TRUE(pFrame->isMaximized());
     EXPECT_EQ(pView->size(), pFrame->size());
     EXPECT_FALSE(pView->horizontalScrollBar()->isVisible());
     EXPECT_EQ(pView->Cell(0, 0).geometry().topLeft(), QPoint(25, 25));
     pFrame->showNormal();
-    QTRY_COMPARE(pFrame->geometry().size(), QSize(437, 149));
+    EXPECT_TRUE(Eventually([&] { return pFrame->geometry().size() == QSize(437, 149); }));
 }
 
 TEST_F(ObjectWindowTest, CascadePositions)
@@ -130,12 +130,12 @@ TEST_F(ObjectWindowTest, TitlesAndNamesOfZeroedResultAndLoadedObjects)
     {
         QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), pWidget->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(pWidget, &tip);
-        QTRY_VERIFY(QToolTip::isVisible());
+        EXPECT_TRUE(Eventually([&] { return QToolTip::isVisible(); }));
         QTextDocument shown;
         shown.setHtml(QToolTip::text());
         EXPECT_EQ(shown.toPlainText(), title);
         QToolTip::hideText();
-        QTRY_VERIFY(!QToolTip::isVisible());
+        EXPECT_TRUE(Eventually([&] { return !QToolTip::isVisible(); }));
     }
     QHelpEvent cellTip(QEvent::ToolTip, QPoint(2, 2), p9->Cell(0, 0).mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(&p9->Cell(0, 0), &cellTip);
@@ -221,7 +221,7 @@ TEST_F(ObjectWindowTest, CellKeysNeverScrollAndTheFocusedCellIsAlwaysInView)
 {
     CEntryControlView* pView = Zeroed(20, 20);
     pView->m_pFrame->activateWindow();
-    QTRY_COMPARE(QApplication::activeWindow(), pView->m_pFrame);
+    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pView->m_pFrame; }));
     QScrollBar* pH = pView->horizontalScrollBar();
     QScrollBar* pV = pView->verticalScrollBar();
     CEntryControl& first = pView->Cell(0, 0);
@@ -279,9 +279,9 @@ TEST_F(ObjectWindowTest, ScrollStepsAreTenthsOfTheGrid)
     };
     check();
     pFrame->showMaximized();
-    QTRY_VERIFY(pFrame->width() > 600);
+    EXPECT_TRUE(Eventually([&] { return pFrame->width() > 600; }));
     pFrame->showNormal();
-    QTRY_COMPARE(pFrame->geometry().size(), QSize(437, 149));
+    EXPECT_TRUE(Eventually([&] { return pFrame->geometry().size() == QSize(437, 149); }));
     check();
 }
 
@@ -289,7 +289,7 @@ TEST_F(ObjectWindowTest, ClickingTheBackgroundLeavesTheFocusInItsCell)
 {
     CEntryControlView* pView = Zeroed(2, 2);
     pView->m_pFrame->activateWindow();
-    QTRY_COMPARE(QApplication::activeWindow(), pView->m_pFrame);
+    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pView->m_pFrame; }));
     pView->Cell(1, 1).setFocus();
     QTest::mouseClick(pView->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
     QTest::mouseClick(pView->m_pRowLabels[0], Qt::LeftButton);
@@ -306,10 +306,10 @@ TEST_F(ObjectWindowTest, ActivatingAWindowFocusesTheFirstCellWithItsTextSelected
     p1->Cell(1, 1).setFocus();
     p1->Cell(1, 1).deselect();
     p2->m_pFrame->activateWindow();
-    QTRY_COMPARE(QApplication::activeWindow(), p2->m_pFrame);
+    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == p2->m_pFrame; }));
     p1->m_pFrame->activateWindow();
-    QTRY_COMPARE(QApplication::activeWindow(), p1->m_pFrame);
-    QTRY_COMPARE(QApplication::focusWidget(), &p1->Cell(0, 0));
+    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == p1->m_pFrame; }));
+    EXPECT_TRUE(Eventually([&] { return QApplication::focusWidget() == &p1->Cell(0, 0); }));
     EXPECT_EQ(p1->Cell(0, 0).selectedText(), "3.5");
 }
 
@@ -442,6 +442,6 @@ TEST_F(ObjectWindowTest, ClosingAWindowUpdatesEveryListAtOnce)
     EXPECT_EQ(m_pDlg->m_nEditControlCount, 8);
     ASSERT_EQ(m_pDlg->ObjectListBox()->count(), 2);
     EXPECT_EQ(m_pDlg->ObjectListBox()->item(1)->text(), "3");
-    QTRY_VERIFY(pFrame2.isNull()); // released afterwards
+    EXPECT_TRUE(Eventually([&] { return pFrame2.isNull(); })); // released afterwards
     EXPECT_EQ(m_pDlg->m_nNextObjectNumber, 4);
 }
