@@ -16,7 +16,7 @@ namespace
 {
 QString WindowManager()
 {
-    return qApp->property("quindleWindowManager").toString();
+    return qEnvironmentVariable("QUINDLE_WINDOW_MANAGER");
 }
 
 // Runs a tool to its end while this program keeps answering the window
