@@ -3,6 +3,7 @@
 #include "HollastrinDlg.h"
 #include "MessageBox.h"
 #include "Metrics.h"
+#include "WindowRules.h"
 
 #include <QApplication>
 #include <QCommandLineOption>
@@ -194,6 +195,7 @@ CAboutDlg::CAboutDlg(QWidget* pParent)
                            Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("About Quindle"));
+    KeepFromMinimising(this);
     setFixedSize(Metrics::DluToPixelsX(217), Metrics::DluToPixelsY(55));
 
     auto* pIcon = new QLabel(this);

@@ -247,7 +247,7 @@ TEST_F(DesktopTest, MainDialogAndMessageBoxesCanBeNeitherMaximisedNorMinimised)
     EXPECT_TRUE(bChecked);
 }
 
-TEST_F(DesktopTest, AboutBoxFrameStartsAtTheDialogsClientCorner)
+TEST_F(DesktopTest, AboutBoxFrameStartsAtTheDialogsClientCornerAndComesBackWhenMinimised)
 {
     WaitMapped(m_pDlg.get());
     const QPoint corner = ClientRect(m_pDlg.get()).topLeft();
@@ -262,6 +262,10 @@ TEST_F(DesktopTest, AboutBoxFrameStartsAtTheDialogsClientCorner)
             if (extents.size() == 4)
                 frame = ClientRect(pBox).topLeft() -
                         QPoint(extents[0].trimmed().toInt(), extents[2].trimmed().toInt());
+            // Like the message boxes, it comes straight back when minimised.
+            Tool("xdotool", {"windowminimize", Id(pBox)});
+            Settle();
+            EXPECT_TRUE(Eventually([&] { return !pBox->isMinimized() && IsViewable(pBox); }));
         });
     m_pDlg->OnSysCommand(IDM_ABOUTBOX, 0);
     EXPECT_EQ(frame, corner);
