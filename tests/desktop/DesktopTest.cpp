@@ -4,6 +4,7 @@
 #include "WindowTest.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
@@ -20,13 +21,24 @@ QString WindowManager()
 }
 
 // Runs a tool to its end while this program keeps answering the window
-// manager.
+// manager. The event loop may notice the tool's end first, after which
+// waitForFinished() only says false: the state tells when it is over.
 QString Tool(const QString& program, const QStringList& args)
 {
     QProcess process;
     process.start(program, args);
-    while (!process.waitForFinished(10))
+    const QDeadlineTimer deadline(30000);
+    while (process.state() != QProcess::NotRunning && !deadline.hasExpired())
+    {
+        process.waitForFinished(10);
         QCoreApplication::processEvents();
+    }
+    if (process.state() != QProcess::NotRunning)
+    {
+        ADD_FAILURE() << program.toStdString() << " did not finish";
+        process.kill();
+        process.waitForFinished();
+    }
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
