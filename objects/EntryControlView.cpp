@@ -429,6 +429,19 @@ void CEntryControlView::mousePressEvent(QMouseEvent* pEvent)
     QScrollArea::mousePressEvent(pEvent);
 }
 
+void CEntryControlView::mouseDoubleClickEvent(QMouseEvent* pEvent)
+{
+    // The toolkit reports a quick second press as a double click; for the
+    // right button it is a right click like any other, so that selecting and
+    // deselecting at speed loses neither.
+    if (pEvent->button() == Qt::RightButton)
+    {
+        mousePressEvent(pEvent);
+        return;
+    }
+    QScrollArea::mouseDoubleClickEvent(pEvent);
+}
+
 void CEntryControlView::paintEvent(QPaintEvent* /*pEvent*/)
 {
     QPainter painter(viewport());

@@ -114,6 +114,7 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
     void paintEvent(QPaintEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
 

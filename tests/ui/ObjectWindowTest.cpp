@@ -343,6 +343,15 @@ TEST_F(ObjectWindowTest, SelectionRulesAndTheirMessage)
     // A click on a label is a click on the background.
     QTest::mouseClick(p1->m_pRowLabels[0], Qt::RightButton);
     ExpectBox(MessageText::kTwoAlreadySelected);
+    // A quick second right click, which the toolkit calls a double click,
+    // deselects what the first selected.
+    RightClick(p3);
+    RightClick(p3);
+    QTest::mouseDClick(p3->viewport(), Qt::RightButton, {}, QPoint(2, 2));
+    QTest::mouseRelease(p3->viewport(), Qt::RightButton, {}, QPoint(2, 2));
+    EXPECT_EQ(p3->m_bSelected, 0);
+    EXPECT_EQ(sel, QList<CEntryControlView*>{p2});
+    RightClick(p3);
 
     // Closing the window of entry 0 leaves the other selected, as entry 0.
     p2->m_pFrame->close();
