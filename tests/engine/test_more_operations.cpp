@@ -1,0 +1,369 @@
+// The decompositions and spectra of MoreOperations.h, checked by the
+// properties that define them rather than by any library's digits.
+#include "EngineTestSupport.h"
+#include "MoreOperations.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+namespace
+{
+
+// Values in [-1, 1) from a fixed seed (splitmix64), the same on every platform.
+CMatrix Random(int nRows, int nCols, std::uint64_t nSeed)
+{
+    CMatrix m(nRows, nCols);
+    for (int i = 0; i < nRows; ++i)
+    {
+        for (int j = 0; j < nCols; ++j)
+        {
+            std::uint64_t z = (nSeed += 0x9e3779b97f4a7c15ULL);
+            z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+            z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+            m.SetElement(i, j, static_cast<double>((z ^ (z >> 31)) >> 11) * 0x1p-52 - 1.0);
+        }
+    }
+    return m;
+}
+
+CMatrix Identity(int n)
+{
+    CMatrix m(n, n);
+    for (int i = 0; i < n; ++i)
+    {
+        m.SetElement(i, i, 1.0);
+    }
+    return m;
+}
+
+CMatrix Column(const CMatrix& m, int j)
+{
+    CMatrix c(m.m_nRows, 1);
+    for (int i = 0; i < m.m_nRows; ++i)
+    {
+        c.SetElement(i, 0, m.GetElement(i, j));
+    }
+    return c;
+}
+
+double MaxAbs(const CMatrix& m)
+{
+    double d = 0.0;
+    for (int i = 0; i < m.m_nRows; ++i)
+    {
+        for (int j = 0; j < m.m_nCols; ++j)
+        {
+            d = std::max(d, std::fabs(m.GetElement(i, j)));
+        }
+    }
+    return d;
+}
+
+::testing::AssertionResult Near(const CMatrix& actual, const CMatrix& expected, double dTolerance)
+{
+    if (actual.m_nRows != expected.m_nRows || actual.m_nCols != expected.m_nCols)
+    {
+        return ::testing::AssertionFailure() << "shape " << actual.m_nRows << "x" << actual.m_nCols;
+    }
+    const double dError = MaxAbs(actual - expected);
+    if (dError <= dTolerance)
+    {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "off by " << dError << " > " << dTolerance;
+}
+
+::testing::AssertionResult Orthonormal(const CMatrix& q)
+{
+    return Near(q.Transpose() * q, Identity(q.m_nCols), 1e-13);
+}
+
+// A = S diag(5, 4, ..., 1 - n + 5) S^-1: distinct real eigenvalues, not symmetric.
+CMatrix RealSpectrum(int n)
+{
+    CMatrix d(n, n);
+    for (int i = 0; i < n; ++i)
+    {
+        d.SetElement(i, i, 5.0 - i);
+    }
+    const CMatrix s = Random(n, n, 11) + Identity(n) * 2.0;
+    return s * d * s.Inverse();
+}
+
+// Column j is a unit vector with A v = lambda_j v, lambda_j from row j of Eig,
+// and its first largest component is positive.
+void ExpectEigenpairs(const CMatrix& a)
+{
+    const CMatrix values = Eigenvalues(a);
+    const CMatrix vectors = Eigenvectors(a);
+    ASSERT_EQ(values.m_nCols, 1);
+    for (int j = 0; j < a.m_nRows; ++j)
+    {
+        const CMatrix v = Column(vectors, j);
+        EXPECT_TRUE(Near(a * v, v * values.GetElement(j, 0), 1e-12 * MaxAbs(a))) << j;
+        EXPECT_NEAR(v.Magnitude(), 1.0, 1e-14);
+        if (j > 0)
+        {
+            EXPECT_GE(values.GetElement(j - 1, 0), values.GetElement(j, 0));
+        }
+        double dLargest = MaxAbs(v);
+        for (int i = 0; i < v.m_nRows && dLargest > 0.0; ++i)
+        {
+            if (std::fabs(v.GetElement(i, 0)) >= (1.0 - kSignTieTolerance) * dLargest)
+            {
+                EXPECT_GT(v.GetElement(i, 0), 0.0) << j;
+                dLargest = 0.0;
+            }
+        }
+    }
+}
+
+} // namespace
+
+TEST(MoreEigen, ValuesOfStructuredMatrices)
+{
+    EXPECT_TRUE(SameValues(Eigenvalues(MakeMatrix({{2, 0, 0}, {0, -7, 0}, {0, 0, 3}})),
+                           MakeMatrix({{3}, {2}, {-7}})));
+    EXPECT_TRUE(Near(Eigenvalues(MakeMatrix({{1, 5, 9}, {0, 4, 2}, {0, 0, -2}})),
+                     MakeMatrix({{4}, {1}, {-2}}), 1e-14));
+    // A Jordan block: a double eigenvalue although it has one eigenvector.
+    EXPECT_TRUE(Near(Eigenvalues(MakeMatrix({{3, 1}, {0, 3}})), MakeMatrix({{3}, {3}}), 1e-14));
+    EXPECT_TRUE(SameValues(Eigenvalues(MakeMatrix({{-4}})), MakeMatrix({{-4}})));
+    EXPECT_TRUE(
+        Near(Eigenvalues(MakeMatrix({{0, -1}, {1, 0}})), MakeMatrix({{0, 1}, {0, -1}}), 1e-15));
+    // 2, 1 +- i and 1: among equal real parts the pair comes first, + before -.
+    const CMatrix mixed = MakeMatrix({{1, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 1, -1}, {0, 0, 1, 1}});
+    EXPECT_TRUE(Near(Eigenvalues(mixed), MakeMatrix({{2, 0}, {1, 1}, {1, -1}, {1, 0}}), 1e-14));
+}
+
+TEST(MoreEigen, VectorsSatisfyTheDefinition)
+{
+    ExpectEigenpairs(RealSpectrum(6));
+    ExpectEigenpairs(MakeMatrix({{1, 5, 9}, {0, 4, 2}, {0, 0, -2}}));
+    for (int n : {1, 8, 20})
+    {
+        const CMatrix r = Random(n, n, 5 + n);
+        const CMatrix symmetric = r + r.Transpose();
+        ExpectEigenpairs(symmetric);
+        EXPECT_TRUE(Orthonormal(Eigenvectors(symmetric)));
+    }
+    // A repeated eigenvalue of a symmetric matrix still has a full orthonormal set.
+    EXPECT_TRUE(Orthonormal(Eigenvectors(Identity(5) * 3.0)));
+}
+
+TEST(MoreFactor, QrAndLuReproduceTheMatrix)
+{
+    for (const auto& [m, n] : {std::pair{4, 4}, {6, 3}, {3, 6}, {1, 5}, {5, 1}, {20, 20}})
+    {
+        const CMatrix a = Random(m, n, 100 + m * n) * 37.0;
+        const auto qr = QrDecomposition(a);
+        ASSERT_EQ(qr.size(), 2U);
+        EXPECT_TRUE(Orthonormal(qr[0]));
+        EXPECT_TRUE(Near(qr[0] * qr[1], a, 1e-12 * m));
+        for (int i = 0; i < m; ++i)
+        {
+            for (int j = 0; j <= std::min(i, n - 1); ++j)
+            {
+                EXPECT_TRUE(i == j ? qr[1].GetElement(i, j) >= 0.0 : qr[1].GetElement(i, j) == 0.0);
+            }
+        }
+    }
+    // Random and singular (a zero column, two equal rows).
+    for (const CMatrix& a : {Random(5, 5, 7) * 1e-3, Random(20, 20, 8),
+                             MakeMatrix({{0, 1, 2, 3}, {0, 4, 5, 6}, {0, 1, 2, 3}, {0, 7, 1, 2}})})
+    {
+        const auto plu = LuDecomposition(a);
+        ASSERT_EQ(plu.size(), 3U);
+        const int n = a.m_nRows;
+        EXPECT_TRUE(SameValues(plu[0] * plu[0].Transpose(), Identity(n)));
+        EXPECT_TRUE(Near(plu[0] * a, plu[1] * plu[2], 1e-14 * n));
+        for (int i = 0; i < n; ++i)
+        {
+            EXPECT_EQ(plu[1].GetElement(i, i), 1.0);
+            for (int j = 0; j < n; ++j)
+            {
+                EXPECT_TRUE(j > i ? plu[1].GetElement(i, j) == 0.0
+                                  : std::fabs(plu[1].GetElement(i, j)) <= 1.0);
+                EXPECT_TRUE(j >= i || plu[2].GetElement(i, j) == 0.0);
+                EXPECT_TRUE(plu[0].GetElement(i, j) == 0.0 || plu[0].GetElement(i, j) == 1.0);
+            }
+        }
+    }
+}
+
+TEST(MoreSvd, RankNormAndConditionOfConstructedMatrices)
+{
+    const CMatrix u = MakeMatrix({{1}, {-2}, {3}, {0.5}});
+    const CMatrix v = MakeMatrix({{2}, {1}, {-1}});
+    const CMatrix w = MakeMatrix({{0}, {1}, {4}});
+    EXPECT_TRUE(SameValues(Rank(u * v.Transpose()), MakeMatrix({{1}})));
+    EXPECT_TRUE(SameValues(Rank(u * v.Transpose() + Column(Random(4, 1, 2), 0) * w.Transpose()),
+                           MakeMatrix({{2}})));
+    EXPECT_TRUE(SameValues(Rank(CMatrix(3, 5)), MakeMatrix({{0}})));
+    // The tolerance is 2 eps for diag(1, d): 3 eps counts, eps does not.
+    const double dEps = 0x1p-52;
+    EXPECT_TRUE(SameValues(Rank(MakeMatrix({{0, 1}, {3 * dEps, 0}})), MakeMatrix({{2}})));
+    EXPECT_TRUE(SameValues(Rank(MakeMatrix({{0, 1}, {dEps, 0}})), MakeMatrix({{1}})));
+    EXPECT_EQ(ThrownText(
+                  [&] {
+                      ConditionNumber(MakeMatrix({{0, 1}, {dEps, 0}}));
+                  }),
+              MoreText::kNotFullRank);
+
+    const CMatrix d = MakeMatrix({{3, 0, 0}, {0, -5, 0}, {0, 0, 4}, {0, 0, 0}});
+    EXPECT_TRUE(Near(SingularValues(d), MakeMatrix({{5}, {4}, {3}}), 1e-15));
+    EXPECT_NEAR(ConditionNumber(d).GetElement(0, 0), 5.0 / 3.0, 1e-15);
+    EXPECT_NEAR(Norm2(MakeMatrix({{3, 4}})).GetElement(0, 0), 5.0, 1e-15);
+    EXPECT_NEAR(Norm2(MakeMatrix({{3}, {4}})).GetElement(0, 0), 5.0, 1e-15);
+    // Scaled inside, so neither overflow nor underflow on the way.
+    EXPECT_NEAR(Norm2(MakeMatrix({{3e300, 0}, {0, 4e300}})).GetElement(0, 0), 4e300, 1e285);
+    EXPECT_NEAR(Norm2(MakeMatrix({{3e-310, 4e-310}})).GetElement(0, 0), 5e-310, 1e-322);
+}
+
+TEST(MoreSvd, PseudoInverseMeetsThePenroseConditions)
+{
+    const CMatrix rankTwo = Random(5, 2, 21) * Random(2, 4, 22);
+    for (const CMatrix& a : {Random(5, 3, 23) * 1e4, Random(3, 5, 24), rankTwo, CMatrix(2, 3)})
+    {
+        const CMatrix x = PseudoInverse(a);
+        EXPECT_TRUE(Near(a * x * a, a, 1e-13 * MaxAbs(a)));
+        EXPECT_TRUE(Near(x * a * x, x, 1e-13 * MaxAbs(x)));
+        EXPECT_TRUE(Near((a * x).Transpose(), a * x, 1e-13));
+        EXPECT_TRUE(Near((x * a).Transpose(), x * a, 1e-13));
+    }
+}
+
+TEST(MoreSvd, NullSpaceAndLeastSquares)
+{
+    const CMatrix rankTwo = Random(5, 2, 31) * Random(2, 4, 32);
+    for (const CMatrix& a : {rankTwo, Random(2, 5, 33), CMatrix(3, 3)})
+    {
+        const CMatrix basis = NullSpace(a);
+        EXPECT_EQ(basis.m_nCols, a.m_nCols - Rank(a).GetElement(0, 0));
+        EXPECT_TRUE(Orthonormal(basis));
+        EXPECT_TRUE(Near(a * basis, CMatrix(a.m_nRows, basis.m_nCols), 1e-14));
+    }
+    // Consistent: the exact solution. Inconsistent: the residual is orthogonal
+    // to A's columns. Rank-deficient: besides, x has no null-space component.
+    const CMatrix a = Random(6, 3, 34) * 64.0;
+    const CMatrix x0 = MakeMatrix({{1}, {-2}, {0.5}});
+    EXPECT_TRUE(Near(LeastSquares(a, a * x0), x0, 1e-13));
+    for (const CMatrix& m : {a, rankTwo})
+    {
+        const CMatrix b = Random(m.m_nRows, 1, 35) * 1e-2;
+        const CMatrix x = LeastSquares(m, b);
+        EXPECT_TRUE(Near(m.Transpose() * (m * x - b), CMatrix(m.m_nCols, 1), 1e-13));
+        EXPECT_TRUE(Near(x, PseudoInverse(m) * b, 1e-13));
+    }
+    EXPECT_TRUE(Near(NullSpace(rankTwo).Transpose() * LeastSquares(rankTwo, Random(5, 1, 36)),
+                     CMatrix(2, 1), 1e-13));
+}
+
+TEST(MoreElimination, RrefAndTraceOnWorkedExamples)
+{
+    const CMatrix r = ReducedRowEchelon(MakeMatrix({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}));
+    EXPECT_TRUE(Near(r, MakeMatrix({{1, 0, -1}, {0, 1, 2}, {0, 0, 0}}), 1e-14));
+    EXPECT_TRUE(SameValues(Column(r, 0), MakeMatrix({{1}, {0}, {0}})));
+    EXPECT_EQ(r.GetElement(2, 2), 0.0);
+    EXPECT_TRUE(SameValues(ReducedRowEchelon(MakeMatrix({{0, 2, 4}, {0, 1, 3}})),
+                           MakeMatrix({{0, 1, 0}, {0, 0, 1}})));
+    EXPECT_TRUE(SameValues(ReducedRowEchelon(MakeMatrix({{2, 4, 1}, {1, 2, 1}, {3, 6, 2}})),
+                           MakeMatrix({{1, 2, 0}, {0, 0, 1}, {0, 0, 0}})));
+    EXPECT_TRUE(SameValues(ReducedRowEchelon(MakeMatrix({{0, -3}})), MakeMatrix({{0, 1}})));
+    EXPECT_TRUE(SameValues(ReducedRowEchelon(Random(4, 4, 41)), Identity(4)));
+    EXPECT_TRUE(SameValues(Trace(MakeMatrix({{1, 2}, {3, 4.5}})), MakeMatrix({{5.5}})));
+    EXPECT_TRUE(SameValues(Trace(MakeMatrix({{-0.0}})), MakeMatrix({{0}})));
+}
+
+TEST(MoreChp, CoefficientsOfKnownPolynomials)
+{
+    // Companions of x^3 - 6x^2 + 11x - 6 = (x - 1)(x - 2)(x - 3).
+    const CMatrix companion = MakeMatrix({{6, -11, 6}, {1, 0, 0}, {0, 1, 0}});
+    EXPECT_TRUE(SameValues(CharacteristicPolynomial(companion), MakeMatrix({{1, -6, 11, -6}})));
+    EXPECT_TRUE(Near(CharacteristicPolynomial(companion.Transpose()), MakeMatrix({{1, -6, 11, -6}}),
+                     1e-13));
+    EXPECT_TRUE(SameValues(CharacteristicPolynomial(MakeMatrix(
+                               {{1, 9, -3, 2}, {0, 2, 5, 7}, {0, 0, 3, -1}, {0, 0, 0, 4}})),
+                           MakeMatrix({{1, -10, 35, -50, 24}})));
+    EXPECT_TRUE(SameValues(CharacteristicPolynomial(MakeMatrix({{5}})), MakeMatrix({{1, -5}})));
+    const CMatrix a = Random(7, 7, 51);
+    const CMatrix p = CharacteristicPolynomial(a);
+    EXPECT_NEAR(p.GetElement(0, 1), -Trace(a).GetElement(0, 0), 1e-14);
+    EXPECT_NEAR(p.GetElement(0, 7), -a.Determinant(), 1e-14);
+}
+
+TEST(MoreText, EachRefusal)
+{
+    const CMatrix rotation = MakeMatrix({{0, -1}, {1, 0}});
+    EXPECT_EQ(ThrownText([&] { Eigenvectors(rotation); }), MoreText::kComplexEigenvalues);
+    EXPECT_EQ(ThrownText(
+                  [] {
+                      Eigenvectors(MakeMatrix({{3, 1}, {0, 3}}));
+                  }),
+              MoreText::kDependentEigenvectors);
+    for (auto* operation : {Eigenvalues, Eigenvectors, Trace, CharacteristicPolynomial})
+    {
+        EXPECT_EQ(ThrownText([&] { operation(Random(2, 3, 61)); }), EngineText::kSelectedNotSquare);
+    }
+    EXPECT_EQ(ThrownText([] { LuDecomposition(Random(3, 2, 62)); }),
+              EngineText::kSelectedNotSquare);
+    EXPECT_EQ(ThrownText([] { NullSpace(Random(3, 3, 63)); }), MoreText::kTrivialNullSpace);
+    EXPECT_EQ(ThrownText([] { LeastSquares(Random(3, 2, 64), Random(2, 1, 65)); }),
+              MoreText::kLeastSquaresShape);
+    EXPECT_EQ(ThrownText([] { LeastSquares(Random(3, 2, 64), Random(3, 2, 65)); }),
+              MoreText::kLeastSquaresShape);
+    EXPECT_EQ(ThrownText(
+                  [] {
+                      Trace(MakeMatrix({{1e308, 0}, {0, 1e308}}));
+                  }),
+              MoreText::kResultNotFinite);
+    CMatrix bad = Random(3, 3, 66);
+    bad.SetElement(1, 2, std::nan(""));
+    for (const SMoreOperation& operation : kMoreOperations)
+    {
+        const CMatrix operands[] = {bad, Random(3, 1, 67)};
+        EXPECT_EQ(ThrownText(
+                      [&] {
+                          operation.pCompute({operands, 2});
+                      }),
+                  operation.nOperands == 2 ? MoreText::kFirstNotFinite
+                                           : MoreText::kSelectedNotFinite)
+            << operation.pCaption;
+    }
+    const CMatrix operands[] = {Random(3, 3, 68), MakeMatrix({{1}, {INFINITY}, {0}})};
+    EXPECT_EQ(ThrownText([&] { LeastSquares(operands[0], operands[1]); }),
+              MoreText::kSecondNotFinite);
+}
+
+// Every button on the extreme shapes: results that fit a window, or a refusal.
+TEST(MoreText, TableResultsFitAWindow)
+{
+    for (const auto& [m, n] : {std::pair{20, 20}, {1, 1}, {1, 20}, {20, 1}})
+    {
+        for (const SMoreOperation& operation : kMoreOperations)
+        {
+            const CMatrix operands[] = {Random(m, n, 70), Random(m, 1, 71)};
+            try
+            {
+                for (const CMatrix& result :
+                     operation.pCompute({operands, static_cast<size_t>(operation.nOperands)}))
+                {
+                    EXPECT_TRUE(result.m_nRows >= 1 && result.m_nRows <= 20 &&
+                                result.m_nCols >= 1 && result.m_nCols <= 100)
+                        << operation.pCaption;
+                    EXPECT_TRUE(HoldsInvariants(result));
+                }
+            }
+            catch (const char* pText)
+            {
+                const std::string text = pText;
+                EXPECT_TRUE(text == EngineText::kSelectedNotSquare ||
+                            text == MoreText::kTrivialNullSpace ||
+                            text == MoreText::kComplexEigenvalues)
+                    << operation.pCaption << ": " << text;
+            }
+        }
+    }
+}
