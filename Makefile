@@ -11,16 +11,20 @@ all: build
 build:
 	scripts/setup.sh
 
-# Without a graphical session the program says in one line how to see it
-# anyway (make demo); that is not a failure of this target.
-run: build
+# The program alone is built. Without a graphical session it says in one line
+# how to see it anyway (make demo); that is not a failure of this target.
+run:
+	scripts/setup.sh quindle
 	@./$(BUILD_DIR)/quindle; status=$$?; \
 	if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then exit 0; fi; exit $$status
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure --timeout 600
 
-bench: build
+BENCHMARKS = bench_engine bench_power bench_ui
+
+bench:
+	scripts/setup.sh $(BENCHMARKS)
 	./$(BUILD_DIR)/bench/bench_engine
 	./$(BUILD_DIR)/bench/bench_power
 	QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bench/bench_ui

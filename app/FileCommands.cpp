@@ -4,6 +4,7 @@
 
 #include "EntryControlView.h"
 #include "FileDialog.h"
+#include "FileDrops.h"
 #include "Matrix.h"
 #include "MessageBox.h"
 #include "ObjectFile.h"
@@ -12,12 +13,10 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
-#include <QMimeData>
 #include <QPointer>
 #include <QSaveFile>
 #include <QStringList>
 #include <QTimer>
-#include <QUrl>
 
 #include <filesystem>
 #include <fstream>
@@ -108,8 +107,18 @@ void CHollastrinDlg::LoadObjectFile()
         OpenObjectFile(*chosen);
 }
 
-void CHollastrinDlg::OpenObjectFile(const QString& path)
+void CHollastrinDlg::OpenObjectFile(const QString& path, bool bNameFile)
 {
+    // Among several files, a refusal that does not name its file gets the
+    // path on a line of its own below the text.
+    auto refuse = [&path, bNameFile](const char* pText)
+    {
+        QString text = QString::fromUtf8(pText);
+        if (bNameFile)
+            text += QLatin1Char('\n') + path;
+        AppMessageBox(text);
+    };
+
     std::optional<CMatrix> values;
     {
         // The path in the system's encoding, so that any name the dialog
@@ -123,7 +132,7 @@ void CHollastrinDlg::OpenObjectFile(const QString& path)
             in.open(localPath, std::ios::binary);
         if (!in.is_open())
         {
-            AppMessageBox(MessageText::kFileNotOpened);
+            refuse(MessageText::kFileNotOpened);
             return;
         }
         values = ReadObjectFile(in);
@@ -142,7 +151,7 @@ void CHollastrinDlg::OpenObjectFile(const QString& path)
     }
     catch (const char* pText)
     {
-        AppMessageBox(pText);
+        refuse(pText);
     }
 }
 
@@ -154,40 +163,27 @@ void CHollastrinDlg::OpenObjectFiles(const QStringList& paths)
     {
         if (!pThis || !pThis->isVisible())
             return;
-        pThis->OpenObjectFile(path);
+        pThis->OpenObjectFile(path, paths.size() > 1);
     }
 }
-
-namespace
-{
-// The local files among the dropped items, in their order.
-QStringList DroppedFiles(const QMimeData* pData)
-{
-    QStringList paths;
-    if (pData && pData->hasUrls())
-    {
-        for (const QUrl& url : pData->urls())
-        {
-            if (url.isLocalFile())
-                paths.append(url.toLocalFile());
-        }
-    }
-    return paths;
-}
-} // namespace
 
 void CHollastrinDlg::dragEnterEvent(QDragEnterEvent* pEvent)
 {
-    if (!DroppedFiles(pEvent->mimeData()).isEmpty())
+    if (!DroppedLocalFiles(pEvent->mimeData()).isEmpty())
         pEvent->acceptProposedAction();
 }
 
 void CHollastrinDlg::dropEvent(QDropEvent* pEvent)
 {
-    const QStringList paths = DroppedFiles(pEvent->mimeData());
+    const QStringList paths = DroppedLocalFiles(pEvent->mimeData());
     if (paths.isEmpty())
         return;
     pEvent->acceptProposedAction();
+    OpenDroppedFiles(paths);
+}
+
+void CHollastrinDlg::OpenDroppedFiles(const QStringList& paths)
+{
     // Opened once the drop has ended: a refusal's box must not hold up the
     // program the files came from.
     QTimer::singleShot(0, this, [this, paths] { OpenObjectFiles(paths); });
@@ -212,23 +208,31 @@ void CHollastrinDlg::SaveObjectFile()
     // The file is written to a temporary beside it and put in place only
     // when all is written, so a failure never spoils what was there. Where
     // the folder takes no new file but the file itself may be written, it is
-    // written in place.
+    // written in place; it is opened without being emptied, and emptied only
+    // once the whole object has been read and formatted.
     const char* pFailure = nullptr;
     {
-        QSaveFile file(*chosen);
-        file.setDirectWriteFallback(true);
-        if (!file.open(QIODevice::WriteOnly))
-            throw static_cast<const char*>(MessageText::kOutputNotOpened);
+        QSaveFile atomic(*chosen);
+        QFile inPlace(*chosen);
+        QFileDevice* pFile = &atomic;
+        if (!atomic.open(QIODevice::WriteOnly))
+        {
+            if (!inPlace.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly))
+                throw static_cast<const char*>(MessageText::kOutputNotOpened);
+            pFile = &inPlace;
+        }
         try
         {
             const CMatrix m(m_SelectedList.at(0));
             const std::string text = FormatObjectFile(m);
             const auto nSize = static_cast<qint64>(text.size());
+            if (pFile == &inPlace && !inPlace.resize(0))
+                throw static_cast<const char*>(MessageText::kOutputNotWritten);
             // Flushed and checked before the commit: a short write while
             // flushing inside commit() can go unreported and would put a
             // truncated file in place.
-            if (file.write(text.data(), nSize) != nSize || !file.flush() ||
-                file.error() != QFileDevice::NoError || !file.commit())
+            if (pFile->write(text.data(), nSize) != nSize || !pFile->flush() ||
+                pFile->error() != QFileDevice::NoError || (pFile == &atomic && !atomic.commit()))
                 throw static_cast<const char*>(MessageText::kOutputNotWritten);
         }
         catch (const char* pText)

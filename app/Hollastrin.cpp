@@ -18,6 +18,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace
@@ -51,6 +52,32 @@ constexpr char kUsage[] =
     "Arguments:\n"
     "  file           An object file to open at the start, as File Load does.\n";
 
+// The parser's complaint, but with unknown options as they were typed: the
+// parser reports "--bogus" as 'bogus'.
+QString OptionError(const QCommandLineParser& parser, const QStringList& arguments)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (unknown.isEmpty())
+        return parser.errorText();
+    QStringList typed;
+    for (const QString& name : unknown)
+    {
+        const QString longForm = QStringLiteral("--") + name;
+        const bool bLong = name.size() > 1 ||
+                           std::any_of(arguments.cbegin(), arguments.cend(),
+                                       [&longForm](const QString& argument) {
+                                           return argument == longForm ||
+                                                  argument.startsWith(longForm + QLatin1Char('='));
+                                       });
+        typed.append(QLatin1Char('\'') + (bLong ? longForm : QStringLiteral("-") + name) +
+                     QLatin1Char('\''));
+    }
+    if (typed.size() == 1)
+        return QStringLiteral("Unknown option ") + typed.first() + QLatin1Char('.');
+    return QStringLiteral("Unknown options: ") + typed.join(QStringLiteral(", ")) +
+           QLatin1Char('.');
+}
+
 bool IsSet(const char* pValue)
 {
     return pValue != nullptr && *pValue != '\0';
@@ -82,8 +109,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     {
         result.nExitStatus = 2;
         result.bToStandardError = true;
-        result.text = QStringLiteral("quindle: ") + parser.errorText() + QStringLiteral("\n") +
-                      QString::fromUtf8(kUsage);
+        result.text = QStringLiteral("quindle: ") + OptionError(parser, arguments) +
+                      QStringLiteral("\n") + QString::fromUtf8(kUsage);
     }
     else if (parser.isSet(help))
     {
@@ -133,6 +160,9 @@ void CHollastrinApp::OnHelp()
         pBrowser->setOpenExternalLinks(false);
         pBrowser->resize(560, 640);
         AddHelpKey(pBrowser); // harmless there: brings the window forward
+        auto* pEscape = new QShortcut(QKeySequence(Qt::Key_Escape), pBrowser); // its child
+        pEscape->setContext(Qt::WindowShortcut);
+        QObject::connect(pEscape, &QShortcut::activated, pBrowser, &QWidget::close);
         if (QFile::exists(QString::fromUtf8(kHelpPage)))
             pBrowser->setSource(QUrl(QStringLiteral("qrc") + QString::fromUtf8(kHelpPage)));
         else

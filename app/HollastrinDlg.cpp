@@ -433,6 +433,7 @@ CEntryControlView* CHollastrinDlg::OpenObjectWindow(const QString& strName,
     // The window deletes itself when closed; close-all and the dialog's end
     // delete those still open.
     auto* pFrame = new CObjectFrame(this, strName, strSuffix, m_nNewRows, m_nNewCols);
+    connect(pFrame, &CObjectFrame::filesDropped, this, &CHollastrinDlg::OpenDroppedFiles);
     CEntryControlView* pView = m_pNewView;
     pFrame->showNormal();
     m_nEditControlCount += m_nNewRows * m_nNewCols;

@@ -128,12 +128,17 @@ public:
     void LoadObjectFile();
     // Opens the file's object as "File Load" does once the file is chosen;
     // a file that cannot be opened or read, or an object past the cell
-    // budget, gets its message box and opens nothing.
-    void OpenObjectFile(const QString& path);
+    // budget, gets its message box and opens nothing. With bNameFile, a
+    // refusal whose text does not name the file has its path below.
+    void OpenObjectFile(const QString& path, bool bNameFile = false);
     // Opens each file in turn as OpenObjectFile does (files named at the
-    // start, files dropped on the dialog); stops when the dialog has ended.
+    // start, files dropped anywhere on the program), naming the file in each
+    // refusal when there are several; stops when the dialog has ended.
     void OpenObjectFiles(const QStringList& paths);
     void SaveObjectFile();
+    // Files dropped on the dialog or on an object window: opened as
+    // OpenObjectFiles opens them, once the drop has ended.
+    void OpenDroppedFiles(const QStringList& paths);
 
     std::int32_t m_nRandomSeed = 0;
     QIcon m_hIcon;

@@ -1,11 +1,13 @@
 #include "EntryControl.h"
 
 #include "EntryControlView.h"
+#include "FileDrops.h"
 #include "Metrics.h"
 #include "ObjectHost.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QShortcut>
@@ -60,6 +62,30 @@ bool CEntryControl::event(QEvent* pEvent)
         return true;
     }
     return QLineEdit::event(pEvent);
+}
+
+void CEntryControl::dragEnterEvent(QDragEnterEvent* pEvent)
+{
+    if (!DroppedLocalFiles(pEvent->mimeData()).isEmpty())
+        pEvent->acceptProposedAction();
+    else
+        QLineEdit::dragEnterEvent(pEvent);
+}
+
+void CEntryControl::dragMoveEvent(QDragMoveEvent* pEvent)
+{
+    if (!DroppedLocalFiles(pEvent->mimeData()).isEmpty())
+        pEvent->acceptProposedAction();
+    else
+        QLineEdit::dragMoveEvent(pEvent);
+}
+
+void CEntryControl::dropEvent(QDropEvent* pEvent)
+{
+    if (!DroppedLocalFiles(pEvent->mimeData()).isEmpty())
+        m_pView->m_pFrame->DropFiles(pEvent);
+    else
+        QLineEdit::dropEvent(pEvent);
 }
 
 bool CEntryControl::focusNextPrevChild(bool /*bNext*/)
@@ -141,6 +167,7 @@ CObjectFrame::CObjectFrame(CObjectHost* pDlg, QString strName, QString strSuffix
     setWindowTitle(LiteralTitle(title));
     setAccessibleName(title);
     setAttribute(Qt::WA_DeleteOnClose);
+    setAcceptDrops(true);
     const QSize frameSize = FrameSize(nRows, nCols);
     m_sizeNormal = QSize(frameSize.width() - Metrics::kFrameExtraWidth,
                          frameSize.height() - Metrics::kFrameExtraHeight);
@@ -267,6 +294,31 @@ void CObjectFrame::closeEvent(QCloseEvent* pEvent)
     // The object leaves the lists now; the window itself is deleted later.
     pEvent->accept();
     delete m_pView;
+}
+
+void CObjectFrame::DropFiles(QDropEvent* pEvent)
+{
+    const QStringList paths = DroppedLocalFiles(pEvent->mimeData());
+    if (paths.isEmpty())
+        return;
+    pEvent->acceptProposedAction();
+    emit filesDropped(paths);
+}
+
+void CObjectFrame::dragEnterEvent(QDragEnterEvent* pEvent)
+{
+    dragMoveEvent(pEvent);
+}
+
+void CObjectFrame::dragMoveEvent(QDragMoveEvent* pEvent)
+{
+    if (!DroppedLocalFiles(pEvent->mimeData()).isEmpty())
+        pEvent->acceptProposedAction();
+}
+
+void CObjectFrame::dropEvent(QDropEvent* pEvent)
+{
+    DropFiles(pEvent);
 }
 
 void CObjectFrame::focusInEvent(QFocusEvent* pEvent)

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class CEntryControlView;
@@ -35,6 +36,10 @@ public:
 
 protected:
     bool event(QEvent* pEvent) override;
+    // Dragged files are not text for the cell: they go to the object window.
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dragMoveEvent(QDragMoveEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
     bool focusNextPrevChild(bool bNext) override;
     void focusInEvent(QFocusEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -88,9 +93,19 @@ public:
     // The title exactly as composed (the window system's title is the same).
     QString m_strTitle;
 
+    // Takes local files dropped anywhere on the window, cells included.
+    void DropFiles(QDropEvent* pEvent);
+
+signals:
+    // Local files were dropped on the window, to be opened as objects.
+    void filesDropped(const QStringList& paths);
+
 protected:
     void changeEvent(QEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dragMoveEvent(QDragMoveEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
     void focusInEvent(QFocusEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
     void showEvent(QShowEvent* pEvent) override;

@@ -340,12 +340,20 @@ void CEntryControlView::FocusFirstCell()
     CEntryControl& cell = Cell(0, 0);
     cell.setFocus(Qt::OtherFocusReason);
     cell.selectAll();
+    // Also when the cell had the focus already and is scrolled out of view.
+    ShowCell(cell);
 }
 
 void CEntryControlView::ShowCell(const CEntryControl& cell)
 {
-    // The cell's place in the grid, against the part of the grid in view.
-    const QRect place = cell.geometry();
+    // The cell's place in the grid, against the part of the grid in view. A
+    // cell of the first row or column brings the numbers beside it along:
+    // its place reaches the grid's edge.
+    QRect place = cell.geometry();
+    if (cell.m_nIndex < m_nCols)
+        place.setTop(0);
+    if (cell.m_nIndex % m_nCols == 0)
+        place.setLeft(0);
     auto follow = [](QScrollBar* pBar, int nFirst, int nLast, int nShown)
     {
         if (nLast > pBar->value() + nShown - 1)

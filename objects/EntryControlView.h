@@ -72,7 +72,8 @@ public:
 
     // Focuses cell (0, 0) and selects its text.
     void FocusFirstCell();
-    // Scrolls just enough to show the whole cell.
+    // Scrolls just enough to show the whole cell, and for a cell of the
+    // first row or column the numbers beside it.
     void ShowCell(const CEntryControl& cell);
 
     // The whole object as text: one line per row, lines separated by "\n",

@@ -2,7 +2,10 @@
 # Installs the Debian 12 packages the build needs (only the missing ones),
 # then configures and builds with CMake into build/ (or $QUINDLE_BUILD_DIR).
 #
-#   scripts/setup.sh            install and build
+#   scripts/setup.sh            install, build the program and every test
+#   scripts/setup.sh TARGET...  install, build only those targets (quindle:
+#                               the program alone; bench_engine, bench_power
+#                               and bench_ui: the benchmarks)
 #   scripts/setup.sh --deps     install only
 set -euo pipefail
 
@@ -47,4 +50,8 @@ if [ "${CI:-}" = "true" ]; then
 fi
 
 cmake -S . -B "$BUILD_DIR" -G Ninja -DQUINDLE_WERROR="$WERROR" ${QUINDLE_CMAKE_ARGS:-}
-cmake --build "$BUILD_DIR" --parallel "$(nproc)"
+targets=()
+for target in "$@"; do
+    targets+=(--target "$target")
+done
+cmake --build "$BUILD_DIR" --parallel "$(nproc)" "${targets[@]}"

@@ -186,7 +186,8 @@ private:
 };
 
 // Where the folder takes no new file but the file may be written, the save
-// writes the file in place; a new name there is refused as before.
+// writes the file in place, but only once the object has been read; a new
+// name there is refused as before.
 TEST_F(FileCommandsTest, WritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace)
 {
     const QString folder = PathOf("shared");
@@ -206,11 +207,17 @@ TEST_F(FileCommandsTest, WritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace
         ASSERT_GE(fd, 0) << "the file cannot be written";
         ::close(fd);
 
+        // A cell that cannot be read leaves the file as it was.
+        pObject->Cell(0, 1).setText("2,5");
+        Save(pObject, path);
+        EXPECT_EQ(ReadBytes(path), "1 1 |\r\n42 |\r\n");
+        pObject->Cell(0, 1).setText("2");
         Save(pObject, path);
         Save(pObject, folder + "/new.txt");
     }
     EXPECT_EQ(ReadBytes(path), "1 2 |\r\n1 2 |\r\n");
-    EXPECT_EQ(m_messages, QStringList{MessageText::kOutputNotOpened});
+    EXPECT_EQ(m_messages,
+              (QStringList{MessageText::kIllegalCharacter, MessageText::kOutputNotOpened}));
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"object.txt"});
     chmod(QFile::encodeName(folder).constData(), 0755);
 }
@@ -368,9 +375,13 @@ TEST_F(FileCommandsTest, FilesNamedAtTheStartOrDroppedOpenInTurn)
 
     m_pDlg->OpenObjectFiles({PathOf("good.txt"), PathOf("bad.txt"), PathOf("missing.txt"),
                              m_dir.path(), PathOf("column.txt"), PathOf("good.txt")});
-    EXPECT_EQ(m_messages,
-              (QStringList{FormatMessage(PathOf("bad.txt")), MessageText::kFileNotOpened,
-                           MessageText::kFileNotOpened, MessageText::kBudgetReached}));
+    // Among several files, each refusal names its file.
+    auto named = [](const char* pText, const QString& path)
+    { return QString::fromUtf8(pText) + "\n" + path; };
+    EXPECT_EQ(m_messages, (QStringList{FormatMessage(PathOf("bad.txt")),
+                                       named(MessageText::kFileNotOpened, PathOf("missing.txt")),
+                                       named(MessageText::kFileNotOpened, m_dir.path()),
+                                       named(MessageText::kBudgetReached, PathOf("column.txt"))}));
     ASSERT_EQ(ObjectCount(), 16);
     EXPECT_EQ(m_pDlg->m_ObjectList.at(14)->m_pFrame->windowTitle(),
               "15  " + PathOf("good.txt") + "  [1X2]");
@@ -388,9 +399,11 @@ TEST_F(FileCommandsTest, FilesNamedAtTheStartOrDroppedOpenInTurn)
     QApplication::sendEvent(m_pDlg.get(), &refused);
     EXPECT_FALSE(refused.isAccepted());
 
+    // As file managers drag them: the addresses, and the same as text.
     QMimeData files;
     files.setUrls(
         {QUrl::fromLocalFile(PathOf("good.txt")), QUrl::fromLocalFile(PathOf("bad.txt"))});
+    files.setText(files.urls().first().toString() + "\n" + files.urls().last().toString());
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(m_pDlg.get(), &enter);
     EXPECT_TRUE(enter.isAccepted());
@@ -402,6 +415,45 @@ TEST_F(FileCommandsTest, FilesNamedAtTheStartOrDroppedOpenInTurn)
     ASSERT_EQ(ObjectCount(), 1);
     EXPECT_EQ(LastObject()->m_pFrame->windowTitle(), "17  " + PathOf("good.txt") + "  [1X2]");
     EXPECT_EQ(m_messages, QStringList{FormatMessage(PathOf("bad.txt"))});
+
+    // Dropped on an object window, on a cell or on the background, the files
+    // open the same way; no cell takes them as text. Plain text still goes
+    // into the cell.
+    CEntryControlView* pTarget = LastObject();
+    CEntryControl& cell = pTarget->Cell(0, 0);
+    for (QWidget* pWidget : {static_cast<QWidget*>(&cell), pTarget->viewport()})
+    {
+        m_messages.clear();
+        const int nBefore = ObjectCount();
+        const QPoint at = pWidget->rect().center();
+        QDragEnterEvent enterWindow(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent dropOnWindow(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QWidget* pReceiver = pWidget == &cell ? pWidget : pTarget->m_pFrame;
+        QApplication::sendEvent(pReceiver, &enterWindow);
+        EXPECT_TRUE(enterWindow.isAccepted());
+        QApplication::sendEvent(pReceiver, &dropOnWindow);
+        EXPECT_TRUE(dropOnWindow.isAccepted());
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !m_messages.isEmpty(); }));
+        EXPECT_EQ(ObjectCount(), nBefore + 1);
+        EXPECT_EQ(m_messages, QStringList{FormatMessage(PathOf("bad.txt"))});
+        EXPECT_EQ(cell.text(), "1");
+    }
+    QMimeData text;
+    text.setText("25");
+    cell.clear();
+    QDragEnterEvent enterText(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&cell, &enterText);
+    QDropEvent dropText(QPointF(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&cell, &dropText);
+    EXPECT_EQ(cell.text(), "25");
+
+    // The program ends while a refusal's box is open: the files after it are
+    // not opened.
+    m_messages.clear();
+    WhileNextBoxOpen([this] { m_pDlg->done(0); });
+    m_pDlg->OpenObjectFiles({PathOf("missing.txt"), PathOf("bad.txt"), PathOf("good.txt")});
+    EXPECT_EQ(m_messages.size(), 1);
+    EXPECT_EQ(ObjectCount(), 0);
 }
 
 // The writer saves any shape; the reader takes at most 20 rows.

@@ -218,6 +218,12 @@ TEST_F(DialogTest, HelpShowsOneWindow)
     EXPECT_EQ(pHelp->parentWidget(), nullptr);
     CHollastrinApp::OnHelp();
     EXPECT_EQ(CHollastrinApp::HelpWindow(), pHelp);
+    // Escape closes it.
+    pHelp->activateWindow();
+    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pHelp; }));
+    QTest::keyClick(pHelp, Qt::Key_Escape);
+    EXPECT_TRUE(Eventually([] { return CHollastrinApp::HelpWindow() == nullptr; }));
+    CHollastrinApp::OnHelp();
     m_pDlg->done(QDialog::Accepted);
     EXPECT_EQ(CHollastrinApp::HelpWindow(), nullptr);
 }

@@ -209,7 +209,8 @@ TEST_F(KeyboardTest, CommandLineAndNoWindowSystem)
          {Case{{}, 1, "", kNoDisplayMessage, 0}, Case{{"a.txt"}, 1, "", kNoDisplayMessage, 0},
           Case{{"--help"}, 0, "Usage: quindle", "", 1}, Case{{"-h", "a.txt"}, 0, "Usage", "", 1},
           Case{{"--version"}, 0, "Quindle 1.0.0\n", "", 0},
-          Case{{"--bogus", "a.txt"}, 2, "", "quindle: Unknown option 'bogus'.\n", 2}})
+          Case{{"--bogus", "a.txt"}, 2, "", "quindle: Unknown option '--bogus'.\n", 2},
+          Case{{"-x"}, 2, "", "quindle: Unknown option '-x'.\n", 2}})
     {
         QProcess program;
         program.setProcessEnvironment(QProcessEnvironment());

@@ -225,10 +225,15 @@ TEST_F(ObjectWindowTest, CellKeysNeverScrollAndTheFocusedCellIsAlwaysInView)
     QScrollBar* pH = pView->horizontalScrollBar();
     QScrollBar* pV = pView->verticalScrollBar();
     CEntryControl& first = pView->Cell(0, 0);
+    // Checked after every key: a grid that scrolls down and back up again
+    // would end where it started.
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_Escape})
+    {
         QTest::keyClick(&first, key);
-    EXPECT_EQ(pV->value(), 0);
-    EXPECT_EQ(pView->m_pFrame->focusWidget(), &first);
+        EXPECT_EQ(pV->value(), 0) << key;
+        EXPECT_EQ(pH->value(), 0) << key;
+        EXPECT_EQ(pView->m_pFrame->focusWidget(), &first) << key;
+    }
 
     auto shown = [pView](int i, int j)
     {
@@ -242,12 +247,22 @@ TEST_F(ObjectWindowTest, CellKeysNeverScrollAndTheFocusedCellIsAlwaysInView)
     EXPECT_TRUE(inView(0, 19));
     EXPECT_EQ(shown(0, 19).right(), pView->viewport()->rect().right());
     EXPECT_GT(pH->value(), 0);
+    // A cell of the first column brings the row numbers into view.
     QTest::keyClick(pView->m_pFrame->focusWidget(), Qt::Key_Tab);
     EXPECT_TRUE(inView(1, 0));
+    EXPECT_EQ(pH->value(), 0);
     for (int n = 0; n < 20 * 19 - 1; ++n)
         QTest::keyClick(pView->m_pFrame->focusWidget(), Qt::Key_Tab);
     EXPECT_TRUE(inView(19, 19));
     EXPECT_GT(pV->value(), 0);
+    // Wrapping around, and coming back to the window, show the grid's
+    // top-left corner with both rows of numbers.
+    QTest::keyClick(pView->m_pFrame->focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QPoint(pH->value(), pV->value()), QPoint(0, 0));
+    pH->setValue(pH->maximum());
+    pV->setValue(pV->maximum());
+    pView->m_pFrame->OnSetFocus();
+    EXPECT_EQ(QPoint(pH->value(), pV->value()), QPoint(0, 0));
 }
 
 TEST_F(ObjectWindowTest, ScrollStepsAreTenthsOfTheGrid)
