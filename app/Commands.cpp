@@ -3,7 +3,7 @@
 // Every command runs one of two flows, one for commands on one selected
 // object and one for commands on two; the commands differ only in their entry
 // of the operation tables below: the result name's prefix and what they
-// compute from the operand matrices.
+// compute from the operand matrices (or, for Cmp, what they report).
 //
 // The computation itself runs under a progress watch: a long one (a power
 // with a large exponent, the cofactors of a large object) gets a progress
@@ -17,6 +17,7 @@
 #include "EntryControlView.h"
 #include "Matrix.h"
 #include "MessageBox.h"
+#include "ObjectFrame.h"
 #include "ProgressWatch.h"
 
 namespace
@@ -48,6 +49,9 @@ struct TwoObjectOperation
     CMatrix (*pCompute)(const CMatrix& a, const CMatrix& b);
     // Checked before any cell is read; returns the message to show, or null.
     const char* (*pCheckShapes)(const CEntryControlView& first, const CEntryControlView& second);
+    // Set for an operation that answers in a message box instead of opening
+    // a result (no prefix, nothing computed).
+    void (*pReport)(const CMatrix& a, const CMatrix& b) = nullptr;
 };
 
 // Mul: a number times a matrix keeps the matrix's shape; the name still
@@ -74,6 +78,23 @@ const char* CheckSolveShapes(const CEntryControlView& first, const CEntryControl
     return nullptr;
 }
 
+// Cmp: whether the two objects hold exactly the same values.
+void ReportComparison(const CMatrix& a, const CMatrix& b)
+{
+    if (a.m_nRows != b.m_nRows || a.m_nCols != b.m_nCols)
+    {
+        AppMessageBox(MessageText::kDimensionsDiffer);
+        return;
+    }
+    bool bIdentical = true;
+    for (int i = 0; i < a.m_nRows; ++i)
+        for (int j = 0; j < a.m_nCols; ++j)
+            if (b.GetElement(i, j) != a.GetElement(i, j))
+                bIdentical = false;
+    AppMessageBox(bIdentical ? MessageText::kIdentical : MessageText::kNotIdentical,
+                  MessageIcon::Information);
+}
+
 // clang-format off
 const OneObjectOperation kMag{"Mag(", [](const CMatrix& a) { return WrapNumber(a.Magnitude()); }};
 const OneObjectOperation kTrp{"Trp(", [](const CMatrix& a) { return a.Transpose(); }};
@@ -92,6 +113,7 @@ const TwoObjectOperation kMul{"Mul(", Multiply, nullptr};
 const TwoObjectOperation kPow{"Pow(", [](const CMatrix& a, const CMatrix& b) { return Power(a, b); }, nullptr};
 // Solves a x = b.
 const TwoObjectOperation kSlv{"Slv(", [](const CMatrix& a, const CMatrix& b) { return a.Inverse() * b; }, CheckSolveShapes};
+const TwoObjectOperation kCmp{nullptr, nullptr, nullptr, ReportComparison};
 // clang-format on
 
 // Message boxes and the progress dialog run event loops while the object
@@ -105,7 +127,7 @@ void RunOneObjectCommand(CHollastrinDlg& dlg, const OneObjectOperation& op)
     if (!dlg.HoldsOneSelected())
         return;
 
-    CEntryControlView* pFirst = dlg.m_SelectedList.at(0);
+    CEntryControlView* pFirst = dlg.Registry().SelectedList().at(0);
     try
     {
         const CMatrix a(pFirst);
@@ -128,8 +150,8 @@ void RunTwoObjectCommand(CHollastrinDlg& dlg, const TwoObjectOperation& op)
     if (!dlg.HoldsTwoSelected())
         return;
 
-    CEntryControlView* pFirst = dlg.m_SelectedList.at(0);
-    CEntryControlView* pSecond = dlg.m_SelectedList.at(1);
+    CEntryControlView* pFirst = dlg.Registry().SelectedList().at(0);
+    CEntryControlView* pSecond = dlg.Registry().SelectedList().at(1);
     const char* pShapeMessage = op.pCheckShapes ? op.pCheckShapes(*pFirst, *pSecond) : nullptr;
     if (pShapeMessage)
     {
@@ -141,10 +163,17 @@ void RunTwoObjectCommand(CHollastrinDlg& dlg, const TwoObjectOperation& op)
         {
             const CMatrix a(pFirst);
             const CMatrix b(pSecond);
-            const QString name = CHollastrinDlg::ResultName(op.pPrefix, pFirst, pSecond);
-            const CMatrix result =
-                ComputeWithProgress(&dlg, name, [&] { return op.pCompute(a, b); });
-            dlg.CreateResultObject(result, name);
+            if (op.pReport)
+            {
+                op.pReport(a, b);
+            }
+            else
+            {
+                const QString name = CHollastrinDlg::ResultName(op.pPrefix, pFirst, pSecond);
+                const CMatrix result =
+                    ComputeWithProgress(&dlg, name, [&] { return op.pCompute(a, b); });
+                dlg.CreateResultObject(result, name);
+            }
         }
         catch (const char* pText)
         {
@@ -231,4 +260,9 @@ void CHollastrinDlg::OnTrc()
 void CHollastrinDlg::OnSlv()
 {
     RunTwoObjectCommand(*this, kSlv);
+}
+
+void CHollastrinDlg::OnCmp()
+{
+    RunTwoObjectCommand(*this, kCmp);
 }

@@ -223,7 +223,7 @@ void CHollastrinDlg::SaveObjectFile()
         }
         try
         {
-            const CMatrix m(m_SelectedList.at(0));
+            const CMatrix m(m_Registry.SelectedList().at(0));
             const std::string text = FormatObjectFile(m);
             const auto nSize = static_cast<qint64>(text.size());
             if (pFile == &inPlace && !inPlace.resize(0))

@@ -1,13 +1,10 @@
-// The application object, the About box and the help window.
+// The application object and the command line.
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
-
-class CHollastrinDlg;
 
 // Starts the program: names it, sets its look, runs the main dialog until it
 // ends.
@@ -17,15 +14,6 @@ public:
     // Runs the main dialog, opening the object files given once it is up;
     // returns false when it has ended.
     bool InitInstance(const QStringList& files = {});
-    // "Help": shows the program's help window (one, non-modal).
-    static void OnHelp();
-    // Closes the help window, if open.
-    static void CloseHelp();
-    // The help window while it is open, else null.
-    static QWidget* HelpWindow();
-    // The main dialog's keyboard side: F1 opens the help, and the controls
-    // without a caption of their own get names for screen readers.
-    static void SetUpDialogKeyboard(CHollastrinDlg& dlg);
 };
 
 // The program needs a window system: an X display, a Wayland display, or a
@@ -54,15 +42,3 @@ struct CommandLine
 };
 // The arguments after the program's name; needs no application object.
 CommandLine ParseCommandLine(const QStringList& arguments);
-
-class CAboutDlg : public QDialog
-{
-    Q_OBJECT
-
-public:
-    explicit CAboutDlg(QWidget* pParent = nullptr);
-};
-
-// The third line of the About box.
-inline constexpr char kAboutDescription[] = "Matrix and vector calculator";
-inline constexpr char kAboutVersion[] = "Quindle Version 1.0";

@@ -1,11 +1,12 @@
 #include "HollastrinDlg.h"
 
-#include "EntryControl.h"
+#include "AboutDlg.h"
 #include "EntryControlView.h"
-#include "Hollastrin.h"
+#include "HelpWindow.h"
 #include "Matrix.h"
 #include "MessageBox.h"
 #include "Metrics.h"
+#include "ObjectFrame.h"
 #include "WindowRules.h"
 
 #include <QAbstractItemView>
@@ -36,49 +37,55 @@ enum class Kind
     Group,
 };
 
+using Handler = void (CHollastrinDlg::*)();
+
 // One control of the dialog: kind, identifier, text and rectangle in dialog
-// units, in creation (and tab) order.
+// units, in creation (and tab) order; for a button, what a click runs.
 struct ControlTemplate
 {
     Kind kind;
     int nID;
     const char* pText;
     int x, y, w, h;
+    Handler handler = nullptr;
 };
 
+using D = CHollastrinDlg;
+// clang-format off
 constexpr ControlTemplate kTemplate[] = {
     {Kind::Combo, IDC_ROWS, "", 22, 28, 34, 108},
     {Kind::Combo, IDC_COLS, "", 90, 28, 34, 107},
-    {Kind::Button, IDC_ZEROED_OBJECT, "Zeroed Object", 8, 48, 64, 15},
-    {Kind::Button, IDC_RANDOM_OBJECT, "Random Object", 75, 48, 64, 15},
+    {Kind::Button, IDC_ZEROED_OBJECT, "Zeroed Object", 8, 48, 64, 15, &D::OnZeroedObject},
+    {Kind::Button, IDC_RANDOM_OBJECT, "Random Object", 75, 48, 64, 15, &D::OnRandomObject},
     {Kind::List, IDC_OBJECT_LIST, "", 4, 72, 28, 154},
-    {Kind::Button, IDC_FILE_SAVE, "File Save", 35, 72, 53, 15},
-    {Kind::Button, IDC_FILE_LOAD, "File Load", 91, 72, 53, 15},
-    {Kind::Button, IDC_MAG, "Mag", 39, 99, 23, 16},
-    {Kind::Button, IDC_DOT, "Dot", 65, 99, 23, 16},
-    {Kind::Button, IDC_CRS, "Crs", 91, 99, 23, 16},
-    {Kind::Button, IDC_ANG, "Ang", 117, 99, 23, 16},
-    {Kind::Button, IDC_ADD, "Add", 39, 132, 23, 16},
-    {Kind::Button, IDC_SUB, "Sub", 65, 132, 23, 16},
-    {Kind::Button, IDC_MUL, "Mul", 91, 132, 23, 16},
-    {Kind::Button, IDC_POW, "Pow", 117, 132, 23, 16},
-    {Kind::Button, IDC_TRP, "Trp", 39, 150, 23, 16},
-    {Kind::Button, IDC_COF, "Cof", 65, 150, 23, 16},
-    {Kind::Button, IDC_ADJ, "Adj", 91, 150, 23, 16},
-    {Kind::Button, IDC_INV, "Inv", 117, 150, 23, 16},
-    {Kind::Button, IDC_DET, "Det", 39, 168, 23, 16},
-    {Kind::Button, IDC_TRC, "Trc", 65, 168, 23, 16},
-    {Kind::Button, IDC_CMP, "Cmp", 91, 168, 23, 16},
-    {Kind::Button, IDC_SLV, "Slv", 117, 168, 23, 16},
-    {Kind::Button, IDC_HELP, "Help", 35, 211, 53, 15},
-    {Kind::Button, IDC_CLOSE, "Close", 91, 211, 53, 15},
+    {Kind::Button, IDC_FILE_SAVE, "File Save", 35, 72, 53, 15, &D::OnFileSave},
+    {Kind::Button, IDC_FILE_LOAD, "File Load", 91, 72, 53, 15, &D::OnFileLoad},
+    {Kind::Button, IDC_MAG, "Mag", 39, 99, 23, 16, &D::OnMag},
+    {Kind::Button, IDC_DOT, "Dot", 65, 99, 23, 16, &D::OnDot},
+    {Kind::Button, IDC_CRS, "Crs", 91, 99, 23, 16, &D::OnCrs},
+    {Kind::Button, IDC_ANG, "Ang", 117, 99, 23, 16, &D::OnAng},
+    {Kind::Button, IDC_ADD, "Add", 39, 132, 23, 16, &D::OnAdd},
+    {Kind::Button, IDC_SUB, "Sub", 65, 132, 23, 16, &D::OnSub},
+    {Kind::Button, IDC_MUL, "Mul", 91, 132, 23, 16, &D::OnMul},
+    {Kind::Button, IDC_POW, "Pow", 117, 132, 23, 16, &D::OnPow},
+    {Kind::Button, IDC_TRP, "Trp", 39, 150, 23, 16, &D::OnTrp},
+    {Kind::Button, IDC_COF, "Cof", 65, 150, 23, 16, &D::OnCof},
+    {Kind::Button, IDC_ADJ, "Adj", 91, 150, 23, 16, &D::OnAdj},
+    {Kind::Button, IDC_INV, "Inv", 117, 150, 23, 16, &D::OnInv},
+    {Kind::Button, IDC_DET, "Det", 39, 168, 23, 16, &D::OnDet},
+    {Kind::Button, IDC_TRC, "Trc", 65, 168, 23, 16, &D::OnTrc},
+    {Kind::Button, IDC_CMP, "Cmp", 91, 168, 23, 16, &D::OnCmp},
+    {Kind::Button, IDC_SLV, "Slv", 117, 168, 23, 16, &D::OnSlv},
+    {Kind::Button, IDC_HELP, "Help", 35, 211, 53, 15, &D::OnHelp},
+    {Kind::Button, IDC_CLOSE, "Close", 91, 211, 53, 15, &D::accept},
     {Kind::Label, IDC_SELECT_COLUMNS_LABEL, "Select Columns", 79, 13, 56, 9},
     {Kind::Label, IDC_SELECT_ROWS_LABEL, "Select Rows", 16, 13, 47, 9},
     {Kind::Group, -1, "Create New Object", 4, 1, 140, 67},
     {Kind::Group, -1, "Vector", 35, 89, 109, 30},
     {Kind::Group, -1, "Matrix", 35, 122, 109, 67},
-    {Kind::Button, IDC_CLOSE_ALL_OBJECTS, "Close  All  Objects", 35, 194, 109, 15},
+    {Kind::Button, IDC_CLOSE_ALL_OBJECTS, "Close  All  Objects", 35, 194, 109, 15, &D::OnCloseAllObjects},
 };
+// clang-format on
 
 // A group box in the classic manner: an etched frame whose top line runs
 // through the middle of the centred caption.
@@ -129,58 +136,6 @@ constexpr int kDialogTopDlu = 1;
 // The system command that closes a window.
 constexpr unsigned kScClose = 0xF060;
 
-using Handler = void (CHollastrinDlg::*)();
-
-Handler ButtonHandler(int nID)
-{
-    switch (nID)
-    {
-    case IDC_ZEROED_OBJECT:
-        return &CHollastrinDlg::OnZeroedObject;
-    case IDC_RANDOM_OBJECT:
-        return &CHollastrinDlg::OnRandomObject;
-    case IDC_FILE_SAVE:
-        return &CHollastrinDlg::OnFileSave;
-    case IDC_FILE_LOAD:
-        return &CHollastrinDlg::OnFileLoad;
-    case IDC_MAG:
-        return &CHollastrinDlg::OnMag;
-    case IDC_DOT:
-        return &CHollastrinDlg::OnDot;
-    case IDC_CRS:
-        return &CHollastrinDlg::OnCrs;
-    case IDC_ANG:
-        return &CHollastrinDlg::OnAng;
-    case IDC_ADD:
-        return &CHollastrinDlg::OnAdd;
-    case IDC_SUB:
-        return &CHollastrinDlg::OnSub;
-    case IDC_MUL:
-        return &CHollastrinDlg::OnMul;
-    case IDC_POW:
-        return &CHollastrinDlg::OnPow;
-    case IDC_TRP:
-        return &CHollastrinDlg::OnTrp;
-    case IDC_COF:
-        return &CHollastrinDlg::OnCof;
-    case IDC_ADJ:
-        return &CHollastrinDlg::OnAdj;
-    case IDC_INV:
-        return &CHollastrinDlg::OnInv;
-    case IDC_DET:
-        return &CHollastrinDlg::OnDet;
-    case IDC_TRC:
-        return &CHollastrinDlg::OnTrc;
-    case IDC_CMP:
-        return &CHollastrinDlg::OnCmp;
-    case IDC_SLV:
-        return &CHollastrinDlg::OnSlv;
-    case IDC_CLOSE_ALL_OBJECTS:
-        return &CHollastrinDlg::OnCloseAllObjects;
-    default:
-        return nullptr;
-    }
-}
 } // namespace
 
 CHollastrinDlg::CHollastrinDlg(QWidget* pParent)
@@ -188,8 +143,6 @@ CHollastrinDlg::CHollastrinDlg(QWidget* pParent)
                            Qt::WindowCloseButtonHint)
 {
     m_hIcon = QApplication::windowIcon();
-    m_nNextObjectNumber = 1;
-    m_nEditControlCount = 0;
     m_nRandomSeed = static_cast<std::int32_t>(std::time(nullptr));
 
     setWindowTitle(QString::fromUtf8(kAppCaption));
@@ -201,6 +154,21 @@ CHollastrinDlg::CHollastrinDlg(QWidget* pParent)
     SetMessageBoxOwner(this);
     setAcceptDrops(true);
     CreateControls();
+    SetUpKeyboard();
+    // The list box follows the registry; object windows ask for the help
+    // and for dropped files through it.
+    connect(&m_Registry, &CObjectRegistry::objectAdded, this,
+            [this](int nObjectNumber)
+            {
+                QListWidget* pList = ObjectListBox();
+                pList->addItem(QString::number(nObjectNumber));
+                pList->update();
+            });
+    connect(&m_Registry, &CObjectRegistry::objectRemoved, this,
+            &CHollastrinDlg::RemoveObjectListEntry);
+    connect(&m_Registry, &CObjectRegistry::helpRequested, this, &CHollastrinDlg::OnHelp);
+    connect(&m_Registry, &CObjectRegistry::openFilesRequested, this,
+            &CHollastrinDlg::OpenDroppedFiles);
     OnInitDialog();
 }
 
@@ -242,12 +210,8 @@ void CHollastrinDlg::CreateControls()
             auto* pButton = new QPushButton(text, this);
             pButton->setAutoDefault(false);
             pButton->setFocusPolicy(Qt::ClickFocus);
-            if (t.nID == IDC_CLOSE)
-                connect(pButton, &QPushButton::clicked, this, &QDialog::accept);
-            else if (t.nID == IDC_HELP)
-                connect(pButton, &QPushButton::clicked, this, [] { CHollastrinApp::OnHelp(); });
-            else if (Handler handler = ButtonHandler(t.nID))
-                connect(pButton, &QPushButton::clicked, this, handler);
+            if (t.handler)
+                connect(pButton, &QPushButton::clicked, this, t.handler);
             pControl = pButton;
             break;
         }
@@ -354,9 +318,36 @@ void CHollastrinDlg::OnSysCommand(unsigned nID, long /*lParam*/)
     }
 }
 
+void CHollastrinDlg::SetUpKeyboard()
+{
+    AddHelpKey(this);
+    // Buttons, labels and group boxes are named by their captions; the two
+    // size lists and the object list have none of their own.
+    const struct
+    {
+        int nID;
+        const char* pName;
+    } names[] = {
+        {IDC_ROWS, "Select Rows"},
+        {IDC_COLS, "Select Columns"},
+        {IDC_OBJECT_LIST, "Open objects"},
+    };
+    for (const auto& name : names)
+        GetDlgItem(name.nID)->setAccessibleName(QString::fromUtf8(name.pName));
+    // The size lists are labelled by the captions above them: the relation
+    // that screen readers on Linux announce a drop-down list with.
+    static_cast<QLabel*>(GetDlgItem(IDC_SELECT_ROWS_LABEL))->setBuddy(RowsBox());
+    static_cast<QLabel*>(GetDlgItem(IDC_SELECT_COLUMNS_LABEL))->setBuddy(ColsBox());
+}
+
+void CHollastrinDlg::OnHelp()
+{
+    ShowHelp();
+}
+
 void CHollastrinDlg::OnDestroy()
 {
-    CHollastrinApp::CloseHelp();
+    CloseHelp();
 }
 
 void CHollastrinDlg::done(int nResult)
@@ -422,26 +413,18 @@ bool CHollastrinDlg::ReadNewSize()
     return true;
 }
 
-bool CHollastrinDlg::WithinBudget() const
-{
-    return m_nNewRows * m_nNewCols + m_nEditControlCount <= kMaxEditControls;
-}
-
 CEntryControlView* CHollastrinDlg::OpenObjectWindow(const QString& strName,
                                                     const QString& strSuffix)
 {
+    const int nRows = m_nNewRows;
+    const int nCols = m_nNewCols;
+    if (nRows * nCols + m_Registry.EditControlCount() > kMaxEditControls)
+        throw static_cast<const char*>(MessageText::kBudgetReached);
     // The window deletes itself when closed; close-all and the dialog's end
     // delete those still open.
-    auto* pFrame = new CObjectFrame(this, strName, strSuffix, m_nNewRows, m_nNewCols);
-    connect(pFrame, &CObjectFrame::filesDropped, this, &CHollastrinDlg::OpenDroppedFiles);
-    CEntryControlView* pView = m_pNewView;
+    auto* pFrame = new CObjectFrame(&m_Registry, strName, strSuffix, nRows, nCols);
     pFrame->showNormal();
-    m_nEditControlCount += m_nNewRows * m_nNewCols;
-    QListWidget* pList = ObjectListBox();
-    pList->addItem(QString::number(m_nNextObjectNumber));
-    pList->update();
-    ++m_nNextObjectNumber;
-    return pView;
+    return pFrame->m_pView;
 }
 
 void CHollastrinDlg::CreateFilledObject(const CMatrix& values, const QString& strName,
@@ -449,8 +432,6 @@ void CHollastrinDlg::CreateFilledObject(const CMatrix& values, const QString& st
 {
     m_nNewRows = values.m_nRows;
     m_nNewCols = values.m_nCols;
-    if (!WithinBudget())
-        throw static_cast<const char*>(MessageText::kBudgetReached);
     CEntryControlView* pView = OpenObjectWindow(strName, strSuffix);
     for (int i = 0; i < values.m_nRows; ++i)
         for (int j = 0; j < values.m_nCols; ++j)
@@ -462,12 +443,14 @@ void CHollastrinDlg::OnZeroedObject()
 {
     if (!ReadNewSize())
         return;
-    if (!WithinBudget())
+    try
     {
-        AppMessageBox(MessageText::kBudgetReached);
-        return;
+        OpenObjectWindow(QString(), QString());
     }
-    OpenObjectWindow(QString(), QString());
+    catch (const char* pText)
+    {
+        AppMessageBox(pText);
+    }
 }
 
 void CHollastrinDlg::OnRandomObject()
@@ -475,14 +458,18 @@ void CHollastrinDlg::OnRandomObject()
     m_Random.Seed(static_cast<std::uint32_t>(m_nRandomSeed));
     if (!ReadNewSize())
         return;
-    if (!WithinBudget())
+    CEntryControlView* pView = nullptr;
+    try
     {
-        AppMessageBox(MessageText::kBudgetReached);
+        pView = OpenObjectWindow(QString(), QString());
+    }
+    catch (const char* pText)
+    {
+        AppMessageBox(pText);
         return;
     }
-    CEntryControlView* pView = OpenObjectWindow(QString(), QString());
-    for (int i = 0; i < m_nNewRows; ++i)
-        for (int j = 0; j < m_nNewCols; ++j)
+    for (int i = 0; i < pView->m_nRows; ++i)
+        for (int j = 0; j < pView->m_nCols; ++j)
             pView->m_pValues[i][j] = m_Random.Next() / 32767.0;
     m_nRandomSeed = m_Random.Next();
     pView->WriteCells();
@@ -521,9 +508,9 @@ void CHollastrinDlg::OnSelchangeObjectList()
 
     for (int k : indices)
     {
-        if (k >= m_ObjectList.size())
+        if (k >= m_Registry.ObjectList().size())
             continue;
-        CObjectFrame* pFrame = m_ObjectList.at(k)->m_pFrame;
+        CObjectFrame* pFrame = m_Registry.ObjectList().at(k)->m_pFrame;
         if (pFrame->isMinimized())
             pFrame->showNormal();
         pFrame->raise();
@@ -536,36 +523,6 @@ void CHollastrinDlg::OnSelchangeObjectList()
     const QSignalBlocker blocker(pList);
     for (int k : indices)
         pList->item(k)->setSelected(false);
-}
-
-void CHollastrinDlg::OnCmp()
-{
-    if (!HoldsTwoSelected())
-        return;
-    try
-    {
-        const CMatrix a(m_SelectedList.at(0));
-        const CMatrix b(m_SelectedList.at(1));
-        if (a.m_nRows != b.m_nRows || a.m_nCols != b.m_nCols)
-        {
-            AppMessageBox(MessageText::kDimensionsDiffer);
-        }
-        else
-        {
-            bool bIdentical = true;
-            for (int i = 0; i < a.m_nRows; ++i)
-                for (int j = 0; j < a.m_nCols; ++j)
-                    if (b.GetElement(i, j) != a.GetElement(i, j))
-                        bIdentical = false;
-            AppMessageBox(bIdentical ? MessageText::kIdentical : MessageText::kNotIdentical,
-                          MessageIcon::Information);
-        }
-    }
-    catch (const char* pText)
-    {
-        AppMessageBox(pText);
-    }
-    DeselectTwo();
 }
 
 void CHollastrinDlg::RemoveObjectListEntry(int nObjectNumber)
@@ -582,29 +539,24 @@ void CHollastrinDlg::RemoveObjectListEntry(int nObjectNumber)
     }
 }
 
-void CHollastrinDlg::ShowHelp()
-{
-    CHollastrinApp::OnHelp();
-}
-
 void CHollastrinDlg::OnCloseAllObjects()
 {
-    while (!m_ObjectList.isEmpty())
+    while (!m_Registry.ObjectList().isEmpty())
     {
         // Deleting the window takes its view out of every list first.
-        CObjectFrame* pFrame = m_ObjectList.last()->m_pFrame;
-        delete pFrame;
+        delete m_Registry.ObjectList().last()->m_pFrame;
     }
 }
 
 bool CHollastrinDlg::HoldsOneSelected()
 {
-    if (m_SelectedList.isEmpty())
+    const QList<CEntryControlView*>& selected = m_Registry.SelectedList();
+    if (selected.isEmpty())
     {
         AppMessageBox(MessageText::kSelectOne);
         return false;
     }
-    if (m_SelectedList.size() >= 2)
+    if (selected.size() >= 2)
     {
         AppMessageBox(MessageText::kOnlyOne);
         DeselectTwo();
@@ -615,12 +567,13 @@ bool CHollastrinDlg::HoldsOneSelected()
 
 bool CHollastrinDlg::HoldsTwoSelected()
 {
-    if (m_SelectedList.isEmpty())
+    const QList<CEntryControlView*>& selected = m_Registry.SelectedList();
+    if (selected.isEmpty())
     {
         AppMessageBox(MessageText::kSelectTwo);
         return false;
     }
-    if (m_SelectedList.size() == 1)
+    if (selected.size() == 1)
     {
         AppMessageBox(MessageText::kSelectAnother);
         return false;
@@ -637,10 +590,6 @@ void CHollastrinDlg::DeselectOne()
 
 void CHollastrinDlg::DeselectTwo()
 {
-    for (CEntryControlView* pView : m_SelectedList)
-    {
-        pView->m_bSelected = 0;
-        pView->Invalidate();
-    }
-    m_SelectedList.clear();
+    // The views repaint as the registry tells them.
+    m_Registry.ClearSelection();
 }

@@ -2,7 +2,7 @@
 // the operation and file buttons, and the state the object windows share.
 #pragma once
 
-#include "ObjectHost.h"
+#include "ObjectRegistry.h"
 #include "Random.h"
 
 #include <QDialog>
@@ -58,16 +58,18 @@ inline constexpr char kAboutMenuText[] = "&About Hollastrin...";
 // Largest number of cells open at once.
 inline constexpr int kMaxEditControls = 4999;
 
-// The dialog keeps the shared state of the object windows (CObjectHost):
-// m_nNextObjectNumber, m_nEditControlCount, m_pNewView, m_ObjectList and
-// m_SelectedList.
-class CHollastrinDlg : public QDialog, public CObjectHost
+// The dialog owns the registry of open and selected objects, and its list
+// box follows the registry.
+class CHollastrinDlg : public QDialog
 {
     Q_OBJECT
 
 public:
     explicit CHollastrinDlg(QWidget* pParent = nullptr);
     ~CHollastrinDlg() override;
+
+    // The open and selected objects, the cell count and the next number.
+    const CObjectRegistry& Registry() const { return m_Registry; }
 
     // The control with that identifier, or null.
     QWidget* GetDlgItem(int nID) const;
@@ -78,6 +80,8 @@ public:
     bool OnInitDialog();
     void OnSysCommand(unsigned nID, long lParam);
     void OnDestroy();
+    // "Help" and F1: the program's help window.
+    void OnHelp();
 
     // Object creation.
     void OnZeroedObject();
@@ -150,10 +154,6 @@ public:
     // Closes the dialog: object windows first, newest first.
     void done(int nResult) override;
 
-    // What the object windows ask of the dialog.
-    void RemoveObjectListEntry(int nObjectNumber) override;
-    void ShowHelp() override;
-
 protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
@@ -162,19 +162,25 @@ protected:
     void dropEvent(QDropEvent* pEvent) override;
 
 private:
-    // The shared part of every creation once the budget check has passed:
-    // opens the window, counts its cells, lists its number. Returns the view.
+    // The shared part of every creation: opens a window of m_nNewRows x
+    // m_nNewCols blank cells, which the registry lists and counts. Throws
+    // MessageText::kBudgetReached (as const char*), and opens nothing, when
+    // the cells would take the open ones past kMaxEditControls. Returns the
+    // view.
     CEntryControlView* OpenObjectWindow(const QString& strName, const QString& strSuffix);
     // Reads the size lists into m_nNewRows and m_nNewCols; shows the message
     // and returns false when either has no selection.
     bool ReadNewSize();
-    // True when m_nNewRows x m_nNewCols more cells stay within the budget.
-    bool WithinBudget() const;
     // Opens a result or loaded object, filled with the matrix; throws the
     // budget text when it would not fit.
     void CreateFilledObject(const CMatrix& values, const QString& strName,
                             const QString& strSuffix);
     void CreateControls();
+    // F1, and names and labels for screen readers.
+    void SetUpKeyboard();
+    // Takes the object's number out of the list box of open objects.
+    void RemoveObjectListEntry(int nObjectNumber);
 
+    CObjectRegistry m_Registry;
     QHash<int, QWidget*> m_Controls;
 };

@@ -1,8 +1,10 @@
 // Timings of the engine's heavy operations beside the same work done with
-// Eigen's dynamic-size matrices, with a table of the ratios at the end.
+// Eigen's dynamic-size matrices, with a table of the ratios at the end, and
+// one row for each further operation (MoreOperations.h) on a 20 x 20 object.
 //
 //   bench_engine [Google Benchmark options, e.g. --benchmark_filter=Determinant]
 #include "Matrix.h"
+#include "MoreOperations.h"
 
 #include <Eigen/Dense>
 #include <benchmark/benchmark.h>
@@ -216,6 +218,53 @@ void EigenPower(benchmark::State& state, int n)
 }
 
 // ---------------------------------------------------------------------------
+// The further operations
+
+constexpr int kMoreSize = 20;
+
+// The sample, except where it would be refused: Vec gets S diag(1, ..., n) S^-1
+// (real eigenvalues), Null the sample with its last row repeating the first.
+std::vector<CMatrix> MoreOperands(const SMoreOperation& operation, int n)
+{
+    Eigen::MatrixXd a = SampleMatrix(n);
+    if (std::string(operation.pCaption) == "Vec")
+    {
+        const Eigen::MatrixXd s = SampleMatrix(n, 7U) + Eigen::MatrixXd::Identity(n, n);
+        const Eigen::VectorXd d = Eigen::VectorXd::LinSpaced(n, 1.0, n);
+        a = s * d.asDiagonal() * s.inverse();
+    }
+    else if (std::string(operation.pCaption) == "Null")
+    {
+        a.row(n - 1) = a.row(0);
+    }
+    std::vector<CMatrix> operands{ToEngine(a)};
+    if (operation.nOperands == 2)
+    {
+        operands.push_back(ToEngine(SampleMatrix(n, 99U).col(0)));
+    }
+    return operands;
+}
+
+void MoreOperation(benchmark::State& state, const SMoreOperation* pOperation)
+{
+    const std::vector<CMatrix> operands = MoreOperands(*pOperation, kMoreSize);
+    try
+    {
+        pOperation->pCompute(operands);
+    }
+    catch (const char* pText)
+    {
+        state.SkipWithError(pText);
+        return;
+    }
+    for (auto _ : state)
+    {
+        std::vector<CMatrix> results = pOperation->pCompute(operands);
+        benchmark::DoNotOptimize(results.front().m_ppValues[0][0]);
+    }
+}
+
+// ---------------------------------------------------------------------------
 // Registration and the summary table
 
 using BenchmarkFunction = void (*)(benchmark::State&, int);
@@ -251,6 +300,12 @@ void RegisterAll()
             benchmark::RegisterBenchmark(BenchmarkName(operation.pName, "eigen", n).c_str(),
                                          operation.pEigen, n);
         }
+    }
+    for (const SMoreOperation& operation : kMoreOperations)
+    {
+        benchmark::RegisterBenchmark(
+            ("More/" + std::string(operation.pCaption) + "/" + std::to_string(kMoreSize)).c_str(),
+            MoreOperation, &operation);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "Matrix.h"
 #include "MessageBox.h"
 #include "Metrics.h"
+#include "ObjectFrame.h"
 #include "ProgressWatch.h"
 
 #include <benchmark/benchmark.h>
@@ -83,8 +84,8 @@ void BM_Cmp20x20(benchmark::State& state)
     Open(dlg, 20, 20);
     Open(dlg, 20, 20);
     Settle();
-    CEntryControlView* pA = dlg.m_ObjectList.at(0);
-    CEntryControlView* pB = dlg.m_ObjectList.at(1);
+    CEntryControlView* pA = dlg.Registry().ObjectList().at(0);
+    CEntryControlView* pB = dlg.Registry().ObjectList().at(1);
     for (auto _ : state)
     {
         state.PauseTiming();
@@ -110,7 +111,7 @@ void BM_CloseAll4999Cells(benchmark::State& state)
         Open(dlg, 13, 15);
         Open(dlg, 1, 4);
         Settle();
-        if (dlg.m_nEditControlCount != kMaxEditControls)
+        if (dlg.Registry().EditControlCount() != kMaxEditControls)
             state.SkipWithError("not 4999 cells");
         state.ResumeTiming();
         dlg.OnCloseAllObjects();
@@ -166,7 +167,7 @@ CMatrix DiagonallyDominant(int nRows, int nCols)
 CEntryControlView* Load(CHollastrinDlg& dlg, const CMatrix& values)
 {
     dlg.CreateLoadedObject(values, QString());
-    return dlg.m_pNewView;
+    return dlg.Registry().ObjectList().last();
 }
 
 void Select(CEntryControlView* pFirst, CEntryControlView* pSecond)
@@ -222,7 +223,7 @@ void BM_ProgressDialogAppears(benchmark::State& state)
     dlg.show();
     const LongCommand command = MakeLongCommand(dlg, int(state.range(0)));
     Settle();
-    const auto nObjects = dlg.m_ObjectList.size();
+    const auto nObjects = dlg.Registry().ObjectList().size();
     bool bShown = false;
     Clock::time_point shownAt;
     CProgressWatch::SetShowHook(
@@ -239,7 +240,7 @@ void BM_ProgressDialogAppears(benchmark::State& state)
         const Clock::time_point start = Clock::now();
         (dlg.*command.handler)();
         state.SetIterationTime(Seconds(shownAt - start));
-        if (!bShown || boxes.m_nBoxes != 0 || dlg.m_ObjectList.size() != nObjects)
+        if (!bShown || boxes.m_nBoxes != 0 || dlg.Registry().ObjectList().size() != nObjects)
             state.SkipWithError("no dialog, or the command was not cancelled");
     }
     CProgressWatch::SetShowHook(nullptr);
@@ -263,7 +264,7 @@ void BM_CancelEndsTheCommand(benchmark::State& state)
     dlg.show();
     const LongCommand command = MakeLongCommand(dlg, int(state.range(0)));
     Settle();
-    const auto nObjects = dlg.m_ObjectList.size();
+    const auto nObjects = dlg.Registry().ObjectList().size();
     int nRun = 0;
     Clock::time_point dueAt;
     CProgressWatch::SetShowHook(
@@ -283,7 +284,7 @@ void BM_CancelEndsTheCommand(benchmark::State& state)
         const double dLatency = Seconds(Clock::now() - dueAt);
         state.SetIterationTime(dLatency);
         dWorst = std::max(dWorst, dLatency);
-        if (boxes.m_nBoxes != 0 || dlg.m_ObjectList.size() != nObjects)
+        if (boxes.m_nBoxes != 0 || dlg.Registry().ObjectList().size() != nObjects)
             state.SkipWithError("the command was not cancelled");
     }
     state.counters["worst_ms"] = dWorst * 1000;
@@ -348,8 +349,8 @@ void BM_CommandAtLargestShape(benchmark::State& state)
     for (auto _ : state)
     {
         state.PauseTiming();
-        while (dlg.m_ObjectList.size() > (pSecond ? 2 : 1))
-            delete dlg.m_ObjectList.last()->m_pFrame;
+        while (dlg.Registry().ObjectList().size() > (pSecond ? 2 : 1))
+            delete dlg.Registry().ObjectList().last()->m_pFrame;
         Settle();
         Select(pFirst, pSecond);
         state.ResumeTiming();

@@ -5,12 +5,11 @@
 #include "MessageBox.h"
 #include "Metrics.h"
 #include "NumberText.h"
-#include "ObjectHost.h"
+#include "ObjectRegistry.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QPainter>
-#include <QPointer>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -80,16 +79,15 @@ void CGridLabel::paintEvent(QPaintEvent* /*pEvent*/)
 // ---------------------------------------------------------------------------
 // CEntryControlView
 
-CEntryControlView::CEntryControlView(CObjectFrame* pFrame, CObjectHost* pDlg, int nRows, int nCols)
-    : QScrollArea(pFrame)
+CEntryControlView::CEntryControlView(QWidget* pParent, CObjectFrame* pFrame,
+                                     CObjectRegistry* pRegistry, int nObjectNumber, int nRows,
+                                     int nCols)
+    : QScrollArea(pParent), m_nObjectNumber(nObjectNumber)
 {
     m_brushSelected = QColor(Metrics::kSelectedLabelBrush);
     m_brushNormal = Metrics::ButtonFace();
-    m_bSelected = 0;
     m_pFrame = pFrame;
-    m_pDlg = pDlg;
-    pDlg->m_pNewView = this;
-    pFrame->m_pView = this;
+    m_pRegistry = pRegistry;
     m_nRows = nRows;
     m_nCols = nCols;
     m_sizeTotal = QSize(132 * nCols + 25, 36 * nRows + 25);
@@ -119,12 +117,18 @@ CEntryControlView::CEntryControlView(CObjectFrame* pFrame, CObjectHost* pDlg, in
     setGeometry(0, 0, m_sizeTotal.width(), m_sizeTotal.height());
     ++g_nNextViewID;
     OnCreate();
+    // The highlight follows the selection.
+    connect(pRegistry, &CObjectRegistry::selectionChanged, this,
+            [this](CEntryControlView* pView)
+            {
+                if (pView == this)
+                    Invalidate();
+            });
 }
 
 CEntryControlView::~CEntryControlView()
 {
     OnDestroy();
-    m_pFrame->m_pView = nullptr;
 }
 
 int CEntryControlView::OnCreate()
@@ -144,7 +148,7 @@ int CEntryControlView::OnCreate()
     m_pColLabels = std::make_unique<CGridLabel*[]>(m_nCols);
 
     // Names for screen readers: the object, its labels and every cell.
-    const QString number = QString::number(m_pFrame->m_nObjectNumber);
+    const QString number = QString::number(m_nObjectNumber);
     setAccessibleName(QStringLiteral("Object ") + number);
     m_pGrid->setAccessibleName(QStringLiteral("Cells of object ") + number);
 
@@ -177,12 +181,25 @@ int CEntryControlView::OnCreate()
         {
             m_pValues[i][j] = 0.0;
             auto* pCell = new CEntryControl(m_pGrid);
-            pCell->InitCell(m_nRows, m_nCols, this, n);
+            connect(pCell, &CEntryControl::focused, this,
+                    [this](CEntryControl* pFocused) { ShowCell(*pFocused); });
+            connect(pCell, &CEntryControl::filesDropped, m_pRegistry,
+                    &CObjectRegistry::RequestOpenFiles);
             pCell->setAccessibleName(
                 QStringLiteral("Row %1, column %2 of object %3").arg(i + 1).arg(j + 1).arg(number));
             pCell->setGeometry(132 * j + 25, 36 * i + 25, 117, 19);
             m_pCells[i][j] = pCell;
             ++g_nNextCellID;
+        }
+    }
+    // Tab goes on row by row, from the last cell to the first.
+    for (int i = 0; i < m_nRows; ++i)
+    {
+        for (int j = 0; j < m_nCols; ++j)
+        {
+            const int next = (n + 1) % (m_nRows * m_nCols);
+            m_pCells[i][j]->InitCell(m_nRows, m_nCols, this, n,
+                                     m_pCells[next / m_nCols][next % m_nCols]);
             ++n;
         }
     }
@@ -209,32 +226,14 @@ void CEntryControlView::OnSize(unsigned /*nType*/, int /*cx*/, int /*cy*/)
 
 void CEntryControlView::OnRButtonDown(unsigned /*nFlags*/, const QPoint& /*point*/)
 {
-    QList<CEntryControlView*>& selected = m_pDlg->m_SelectedList;
-    const auto n = selected.size();
-    if (m_bSelected == 1)
-    {
-        LeaveSelection();
-    }
-    else if (n >= 2)
-    {
-        // The box runs an event loop: this window may be closed meanwhile.
-        QPointer<CEntryControlView> pThis(this);
+    // The registry tells the views what changed; they repaint.
+    if (m_pRegistry->ToggleSelection(this) == CObjectRegistry::ESelection::Refused)
         AppMessageBox(MessageText::kTwoAlreadySelected);
-        if (!pThis)
-            return;
-    }
-    else
-    {
-        m_nSelIndex = int(n);
-        selected.append(this);
-        m_bSelected = 1;
-    }
-    Invalidate();
 }
 
 void CEntryControlView::OnDraw(QPainter* pDC)
 {
-    if (m_bSelected)
+    if (IsSelected())
     {
         // Covers the grid wherever it is scrolled, and all of the client area
         // when that is larger.
@@ -250,37 +249,32 @@ void CEntryControlView::OnDraw(QPainter* pDC)
 
 QColor CEntryControlView::OnCtlColorText() const
 {
-    return m_bSelected ? QColor(Metrics::kSelectedBackground) : Metrics::ButtonFace();
+    return IsSelected() ? QColor(Metrics::kSelectedBackground) : Metrics::ButtonFace();
 }
 
 QColor CEntryControlView::OnCtlColorBrush() const
 {
-    return m_bSelected ? m_brushSelected : m_brushNormal;
-}
-
-void CEntryControlView::LeaveSelection()
-{
-    // The other selected view, if any, moves up to the first entry.
-    QList<CEntryControlView*>& selected = m_pDlg->m_SelectedList;
-    const auto n = selected.size();
-    selected.removeAt(m_nSelIndex);
-    if (n == 2 && m_nSelIndex == 0)
-        selected.at(0)->m_nSelIndex = 0;
-    m_bSelected = 0;
+    return IsSelected() ? m_brushSelected : m_brushNormal;
 }
 
 void CEntryControlView::OnDestroy()
 {
-    CObjectHost* pDlg = m_pDlg;
-    const auto nObj = pDlg->m_ObjectList.size();
-    if (m_bSelected == 1)
-        LeaveSelection();
-    for (auto k = m_nListIndex + 1; k < nObj; ++k)
-        --pDlg->m_ObjectList.at(k)->m_nListIndex;
-    pDlg->m_ObjectList.removeAt(m_nListIndex);
-    pDlg->m_nEditControlCount -= m_nRows * m_nCols;
+    m_pRegistry->Remove(this, m_nRows * m_nCols, m_nObjectNumber);
+}
 
-    pDlg->RemoveObjectListEntry(m_pFrame->m_nObjectNumber);
+bool CEntryControlView::IsSelected() const
+{
+    return SelIndex() >= 0;
+}
+
+int CEntryControlView::SelIndex() const
+{
+    return m_pRegistry->SelectionIndex(this);
+}
+
+int CEntryControlView::ListIndex() const
+{
+    return m_pRegistry->ListIndex(this);
 }
 
 int CEntryControlView::IsLegalNumber(const char* pText)
@@ -329,8 +323,8 @@ void CEntryControlView::Invalidate()
 {
     // Every change of the selection comes through here, so screen readers
     // hear of it too.
-    setAccessibleDescription(m_bSelected ? QStringLiteral("Selected")
-                                         : QStringLiteral("Not selected"));
+    setAccessibleDescription(IsSelected() ? QStringLiteral("Selected")
+                                          : QStringLiteral("Not selected"));
     viewport()->update();
     InvalidateChildren();
 }

@@ -10,8 +10,8 @@
 
 class CEntryControl;
 class CEntryControlView;
-class CObjectHost;
 class CObjectFrame;
+class CObjectRegistry;
 class QPainter;
 
 // Identifier counters for the child windows of object views, global to the
@@ -40,23 +40,31 @@ class CEntryControlView : public QScrollArea
     Q_OBJECT
 
 public:
-    // Registers itself as the dialog's m_pNewView and the frame's m_pView and
-    // builds the grid with all labels and blank cells.
-    CEntryControlView(CObjectFrame* pFrame, CObjectHost* pDlg, int nRows, int nCols);
-    // Takes the object out of the dialog's lists (OnDestroy): the one place
-    // where an object leaves them, however its window ends.
+    // Builds the grid with all labels and blank cells. pParent is the object
+    // window pFrame, which lists the view in the registry.
+    CEntryControlView(QWidget* pParent, CObjectFrame* pFrame, CObjectRegistry* pRegistry,
+                      int nObjectNumber, int nRows, int nCols);
+    // Takes the object out of the registry (OnDestroy): the one place where
+    // an object leaves the lists, however its window ends.
     ~CEntryControlView() override;
 
     int OnCreate();
     void OnSize(unsigned nType, int cx, int cy);
-    // A right click on the view's background: select or deselect the object.
+    // A right click on the view's background: select or deselect the object
+    // (a third one is refused with a message).
     void OnRButtonDown(unsigned nFlags, const QPoint& point);
     void OnDraw(QPainter* pDC);
     // The colours a label is drawn in: text background and rectangle.
     QColor OnCtlColorText() const;
     QColor OnCtlColorBrush() const;
-    // Removes the object from the dialog's lists, count and list box.
+    // Removes the object from the registry's lists and count.
     void OnDestroy();
+
+    // What the registry holds of this object: selected or not, as which
+    // operand (0 or 1, else -1), and its place in the object list.
+    bool IsSelected() const;
+    int SelIndex() const;
+    int ListIndex() const;
 
     // Reads every cell into m_pValues; throws MessageText::kIllegalCharacter
     // (as const char*) at the first cell with a character outside the 15.
@@ -67,7 +75,7 @@ public:
     // text ends at its first NUL); IsLegalNumberText decides.
     static int IsLegalNumber(const char* pText);
     void InvalidateChildren();
-    // Repaints the view in the colours of m_bSelected.
+    // Repaints the view in the colours of its selection.
     void Invalidate();
 
     // Focuses cell (0, 0) and selects its text.
@@ -98,11 +106,8 @@ public:
     QColor m_brushSelected;
     QColor m_brushNormal;
     QFont m_font;
-    int m_bSelected = 0;
     int m_nRows = 0;
     int m_nCols = 0;
-    int m_nListIndex = 0;
-    int m_nSelIndex = 0;
     // m_pValues[i][j]: the numbers of the object.
     std::unique_ptr<std::unique_ptr<double[]>[]> m_pValues;
     // m_pCells[i][j]: the cells (owned by the grid widget as Qt children).
@@ -110,7 +115,7 @@ public:
     std::unique_ptr<CGridLabel*[]> m_pRowLabels;
     std::unique_ptr<CGridLabel*[]> m_pColLabels;
     CObjectFrame* m_pFrame = nullptr;
-    CObjectHost* m_pDlg = nullptr;
+    CObjectRegistry* m_pRegistry = nullptr;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
@@ -120,8 +125,6 @@ protected:
     void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
-    // Takes the view out of the dialog's selection.
-    void LeaveSelection();
-
     QWidget* m_pGrid = nullptr;
+    int m_nObjectNumber = 0;
 };

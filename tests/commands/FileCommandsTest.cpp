@@ -68,8 +68,8 @@ TEST_F(FileCommandsTest, ExampleIsSavedByteForByteAndLoadedBack)
     EXPECT_TRUE(m_messages.isEmpty());
     EXPECT_EQ(m_kinds, QList<FileDialogKind>{FileDialogKind::Save});
     EXPECT_EQ(ReadBytes(path), kExampleFile);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
-    EXPECT_EQ(pObject->m_bSelected, 0);
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+    EXPECT_EQ(pObject->IsSelected(), 0);
     // Only the file itself is left in the folder.
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"example.txt"});
 
@@ -96,7 +96,7 @@ TEST_F(FileCommandsTest, SaveSelectionRulesAndCancel)
     RightClick(p2);
     m_pDlg->OnFileSave();
     EXPECT_EQ(m_messages.last(), MessageText::kOnlyOne);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     EXPECT_TRUE(m_kinds.isEmpty());
 
     // Cancelled: nothing written, nothing said, the object deselected.
@@ -104,7 +104,7 @@ TEST_F(FileCommandsTest, SaveSelectionRulesAndCancel)
     m_choices.append(std::nullopt);
     m_pDlg->OnFileSave();
     EXPECT_EQ(m_messages.size(), 2);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
 
     // A cancelled load changes nothing, the selection included.
@@ -112,7 +112,7 @@ TEST_F(FileCommandsTest, SaveSelectionRulesAndCancel)
     m_choices.append(std::nullopt);
     m_pDlg->OnFileLoad();
     EXPECT_EQ(ObjectCount(), 2);
-    EXPECT_EQ(m_pDlg->m_SelectedList, QList<CEntryControlView*>{p2});
+    EXPECT_EQ(m_pDlg->Registry().SelectedList(), QList<CEntryControlView*>{p2});
 }
 
 TEST_F(FileCommandsTest, OutputThatCannotBeOpenedKeepsTheSelection)
@@ -123,7 +123,7 @@ TEST_F(FileCommandsTest, OutputThatCannotBeOpenedKeepsTheSelection)
         m_messages.clear();
         Save(pObject, path);
         EXPECT_EQ(m_messages, QStringList{MessageText::kOutputNotOpened});
-        EXPECT_EQ(m_pDlg->m_SelectedList, QList<CEntryControlView*>{pObject});
+        EXPECT_EQ(m_pDlg->Registry().SelectedList(), QList<CEntryControlView*>{pObject});
         RightClick(pObject);
     }
     EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
@@ -141,7 +141,7 @@ TEST_F(FileCommandsTest, FailedSaveLeavesTheOldFileAsItWas)
     Save(pObject, path);
     EXPECT_EQ(m_messages, QStringList{MessageText::kIllegalCharacter});
     EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
 
     // No file appears where none was.
     Save(pObject, PathOf("new.txt"));
@@ -161,7 +161,7 @@ TEST_F(FileCommandsTest, FailedSaveLeavesTheOldFileAsItWas)
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(m_messages, QStringList{MessageText::kOutputNotWritten});
     EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"old.txt"});
 }
 
@@ -236,8 +236,8 @@ TEST_F(FileCommandsTest, SelectionChangedWhileTheSaveDialogIsOpen)
     m_whileDialogOpen = [&] { RightClick(p2); };
     Save(p1, path);
     EXPECT_EQ(m_messages.last(), MessageText::kOnlyOne);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
-    EXPECT_EQ(p1->m_bSelected + p2->m_bSelected, 0);
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+    EXPECT_EQ(p1->IsSelected() + p2->IsSelected(), 0);
     EXPECT_FALSE(QFile::exists(path));
 
     // Another object took the place of the first: that one is saved.
@@ -248,7 +248,7 @@ TEST_F(FileCommandsTest, SelectionChangedWhileTheSaveDialogIsOpen)
     };
     Save(p1, path);
     EXPECT_EQ(ReadBytes(path), "1 1 |\r\n2 |\r\n");
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
 
     m_whileDialogOpen = [&] { CloseWindow(p2); };
     Save(p2, PathOf("closed.txt"));
@@ -291,7 +291,7 @@ TEST_F(FileCommandsTest, LargestFileIsAccepted)
         bytes += QByteArray("0.5 ").repeated(100) + "|\r\n";
     CEntryControlView* pLoaded = LoadBytes(bytes);
     ASSERT_NE(pLoaded, nullptr);
-    EXPECT_EQ(m_pDlg->m_nEditControlCount, 2000);
+    EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 2000);
     EXPECT_EQ(pLoaded->Cell(19, 99).text(), "0.5");
 }
 
@@ -318,7 +318,7 @@ TEST_F(FileCommandsTest, RejectedFilesNameTheWholePath)
         EXPECT_EQ(LoadBytes(bytes), nullptr) << bytes.toStdString();
         EXPECT_EQ(m_messages, QStringList{FormatMessage(PathOf("object.txt"))});
     }
-    EXPECT_EQ(m_pDlg->m_nNextObjectNumber, 1);
+    EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), 1);
 }
 
 TEST_F(FileCommandsTest, UnopenableFiles)
@@ -383,10 +383,10 @@ TEST_F(FileCommandsTest, FilesNamedAtTheStartOrDroppedOpenInTurn)
                                        named(MessageText::kFileNotOpened, m_dir.path()),
                                        named(MessageText::kBudgetReached, PathOf("column.txt"))}));
     ASSERT_EQ(ObjectCount(), 16);
-    EXPECT_EQ(m_pDlg->m_ObjectList.at(14)->m_pFrame->windowTitle(),
+    EXPECT_EQ(m_pDlg->Registry().ObjectList().at(14)->m_pFrame->windowTitle(),
               "15  " + PathOf("good.txt") + "  [1X2]");
     EXPECT_EQ(LastObject()->m_pFrame->windowTitle(), "16  " + PathOf("good.txt") + "  [1X2]");
-    EXPECT_EQ(m_pDlg->m_SelectedList, QList<CEntryControlView*>{pSelected});
+    EXPECT_EQ(m_pDlg->Registry().SelectedList(), QList<CEntryControlView*>{pSelected});
     EXPECT_TRUE(m_kinds.isEmpty());
 
     // A drop of two files opens both, once the drop has ended; a drop with
@@ -480,11 +480,11 @@ TEST_F(FileCommandsTest, LoadWithinTheBudgetOnly)
         Zeroed(20, 20);
     Zeroed(13, 15);
     Zeroed(1, 3);
-    ASSERT_EQ(m_pDlg->m_nEditControlCount, 4998);
-    const int nNext = m_pDlg->m_nNextObjectNumber;
+    ASSERT_EQ(m_pDlg->Registry().EditControlCount(), 4998);
+    const int nNext = m_pDlg->Registry().NextObjectNumber();
     EXPECT_EQ(LoadBytes("1 2 |\r\n1 2 |\r\n"), nullptr);
     EXPECT_EQ(m_messages, QStringList{MessageText::kBudgetReached});
-    EXPECT_EQ(m_pDlg->m_nNextObjectNumber, nNext);
+    EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), nNext);
     EXPECT_NE(LoadBytes("1 1 |\r\n1 |\r\n"), nullptr);
 }
 
@@ -499,7 +499,7 @@ TEST_F(FileCommandsTest, RoundTripGivesIdenticalObjects)
         m_pDlg->RowsBox()->setCurrentIndex(size[0] - 1);
         m_pDlg->ColsBox()->setCurrentIndex(size[1] - 1);
         m_pDlg->OnRandomObject();
-        originals.append(m_pDlg->m_pNewView);
+        originals.append(LastObject());
     }
     originals.append(Zeroed(2, 3, {"-0", "1e-300", "-1.5e308", "123456.7891", "", "4.9e-324"}));
     for (int k = 0; k < originals.size(); ++k)
@@ -588,7 +588,7 @@ TEST_F(RealFileDialogTest, SaveAndLoadThroughTheDialogs)
         });
     Save(pObject, QString());
     EXPECT_EQ(ReadBytes(path), "1 2 |\r\n1 2 |\r\n");
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
 
     Answer<QFileDialog>(
         [&](QFileDialog* pDialog)

@@ -67,7 +67,7 @@ TEST_P(EveryCommandTest, NothingSelectedChangesNothing)
         GetParam().nOperands == 1 ? MessageText::kSelectOne : MessageText::kSelectTwo;
     EXPECT_EQ(m_messages, QStringList{pExpected});
     EXPECT_EQ(ObjectCount(), 2);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
 }
 
 TEST_P(EveryCommandTest, WrongCountOfSelectedObjects)
@@ -80,8 +80,8 @@ TEST_P(EveryCommandTest, WrongCountOfSelectedObjects)
         RightClick(m_pSecond);
         Run();
         EXPECT_EQ(m_messages, QStringList{MessageText::kOnlyOne});
-        EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
-        EXPECT_EQ(m_pFirst->m_bSelected + m_pSecond->m_bSelected, 0);
+        EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+        EXPECT_EQ(m_pFirst->IsSelected() + m_pSecond->IsSelected(), 0);
     }
     else
     {
@@ -89,8 +89,8 @@ TEST_P(EveryCommandTest, WrongCountOfSelectedObjects)
         RightClick(m_pFirst);
         Run();
         EXPECT_EQ(m_messages, QStringList{MessageText::kSelectAnother});
-        EXPECT_EQ(m_pDlg->m_SelectedList, QList<CEntryControlView*>{m_pFirst});
-        EXPECT_EQ(m_pFirst->m_bSelected, 1);
+        EXPECT_EQ(m_pDlg->Registry().SelectedList(), QList<CEntryControlView*>{m_pFirst});
+        EXPECT_EQ(m_pFirst->IsSelected(), 1);
     }
     EXPECT_EQ(ObjectCount(), 2);
 }
@@ -106,9 +106,9 @@ TEST_P(EveryCommandTest, ResultIsNamedAfterItsOperandsAndClearsTheSelection)
     ASSERT_EQ(ObjectCount(), 3);
     const QString expected = GetParam().nOperands == 1 ? Prefix() + "1)" : Prefix() + "1,2)";
     EXPECT_EQ(Name(LastObject()), expected);
-    EXPECT_EQ(m_pDlg->m_nNextObjectNumber, 4);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
-    EXPECT_EQ(m_pFirst->m_bSelected + m_pSecond->m_bSelected, 0);
+    EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), 4);
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+    EXPECT_EQ(m_pFirst->IsSelected() + m_pSecond->IsSelected(), 0);
 }
 
 TEST_P(EveryCommandTest, IllegalCellOpensNothingAndClearsTheSelection)
@@ -121,8 +121,8 @@ TEST_P(EveryCommandTest, IllegalCellOpensNothingAndClearsTheSelection)
     Run();
     EXPECT_EQ(m_messages, QStringList{MessageText::kIllegalCharacter});
     EXPECT_EQ(ObjectCount(), 2);
-    EXPECT_EQ(m_pDlg->m_nNextObjectNumber, 3);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), 3);
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     // The cells are never changed by a command.
     EXPECT_EQ(m_pFirst->Cell(0, 0).text(), "1,5");
 }
@@ -201,7 +201,7 @@ TEST_F(ResultValuesTest, TwoObjectCommandsInOrderOfSelection)
     for (const Case& c : cases)
     {
         m_pDlg->OnCloseAllObjects();
-        const int nFirst = m_pDlg->m_nNextObjectNumber;
+        const int nFirst = m_pDlg->Registry().NextObjectNumber();
         CEntryControlView* p1 = Zeroed(c.nRows1, c.nCols1, c.cells1);
         CEntryControlView* p2 = Zeroed(c.nRows2, c.nCols2, c.cells2);
         RightClick(c.bSecondFirst ? p2 : p1);
@@ -277,7 +277,7 @@ TEST_F(ResultValuesTest, MulCases)
     mul(pMatrix, pOther);
     EXPECT_EQ(m_messages, QStringList{EngineText::kProductShape});
     EXPECT_EQ(ObjectCount(), nBefore + 1);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
 }
 
 // Slv checks the shapes the views show before any cell is read.
@@ -307,8 +307,8 @@ TEST_F(ResultValuesTest, SlvShapeMessagesComeBeforeCells)
         m_pDlg->OnSlv();
         EXPECT_EQ(m_messages, QStringList{c.pMessage});
         EXPECT_EQ(ObjectCount(), nBefore);
-        EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
-        EXPECT_EQ(p1->m_bSelected + p2->m_bSelected, 0);
+        EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+        EXPECT_EQ(p1->IsSelected() + p2->IsSelected(), 0);
     }
 }
 
@@ -351,13 +351,13 @@ TEST_F(ResultValuesTest, EngineMessagesAreShown)
         RightClick(Zeroed(c.nRows1, c.nCols1, c.cells1));
         if (c.nRows2 > 0)
             RightClick(Zeroed(c.nRows2, c.nCols2, c.cells2));
-        const int nNext = m_pDlg->m_nNextObjectNumber;
+        const int nNext = m_pDlg->Registry().NextObjectNumber();
         (m_pDlg.get()->*c.handler)();
         EXPECT_EQ(m_messages, QStringList{c.pMessage});
         EXPECT_EQ(m_icons.last(), MessageIcon::Exclamation);
-        EXPECT_EQ(m_pDlg->m_nNextObjectNumber, nNext);
+        EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), nNext);
         EXPECT_EQ(ObjectCount(), c.nRows2 > 0 ? 2 : 1);
-        EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+        EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     }
 }
 
@@ -368,8 +368,8 @@ TEST_F(ResultValuesTest, BudgetMessageFromAResult)
     for (int k = 0; k < 12; ++k)
         Zeroed(20, 20);
     Zeroed(13, 15);
-    ASSERT_EQ(m_pDlg->m_nEditControlCount, 4999);
-    const int nNext = m_pDlg->m_nNextObjectNumber;
+    ASSERT_EQ(m_pDlg->Registry().EditControlCount(), 4999);
+    const int nNext = m_pDlg->Registry().NextObjectNumber();
 
     // Two more cells, and even one more, are too many.
     RightClick(p1);
@@ -378,9 +378,9 @@ TEST_F(ResultValuesTest, BudgetMessageFromAResult)
     RightClick(p1);
     m_pDlg->OnMag();
     EXPECT_EQ(m_messages, (QStringList{MessageText::kBudgetReached, MessageText::kBudgetReached}));
-    EXPECT_EQ(m_pDlg->m_nEditControlCount, 4999);
-    EXPECT_EQ(m_pDlg->m_nNextObjectNumber, nNext);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 4999);
+    EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), nNext);
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
 
     CloseWindow(LastObject());
     RightClick(p1);
@@ -403,8 +403,8 @@ TEST_F(ChangesUnderABoxTest, OperandWindowClosedWhileTheMessageIsOpen)
     m_pDlg->OnAdd();
     EXPECT_TRUE(pGone.isNull());
     EXPECT_EQ(m_messages, QStringList{MessageText::kIllegalCharacter});
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
-    EXPECT_EQ(p1->m_bSelected, 0);
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+    EXPECT_EQ(p1->IsSelected(), 0);
     EXPECT_EQ(ObjectCount(), 1);
 }
 
@@ -419,8 +419,8 @@ TEST_F(ChangesUnderABoxTest, SelectionChangedWhileTheMessageIsOpen)
     RightClick(p1);
     WhileNextBoxOpen([&] { RightClick(p3); });
     m_pDlg->OnDet();
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
-    EXPECT_EQ(p1->m_bSelected + p3->m_bSelected, 0);
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+    EXPECT_EQ(p1->IsSelected() + p3->IsSelected(), 0);
 
     // Slv's shape message: the first operand is closed and another picked.
     RightClick(p1);
@@ -433,16 +433,16 @@ TEST_F(ChangesUnderABoxTest, SelectionChangedWhileTheMessageIsOpen)
         });
     m_pDlg->OnSlv();
     EXPECT_EQ(m_messages.last(), MessageText::kSolveFirstNotSquare);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
-    EXPECT_EQ(p2->m_bSelected + p3->m_bSelected, 0);
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+    EXPECT_EQ(p2->IsSelected() + p3->IsSelected(), 0);
 
     // Two selected for a one-object command: one is deselected meanwhile.
     RightClick(p2);
     RightClick(p3);
     WhileNextBoxOpen([&] { RightClick(p2); });
     m_pDlg->OnInv();
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
-    EXPECT_EQ(p3->m_bSelected, 0);
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+    EXPECT_EQ(p3->IsSelected(), 0);
 }
 
 } // namespace

@@ -100,11 +100,11 @@ protected:
     void ExpectNothingCameOfIt(int nObjects, int nNextNumber)
     {
         EXPECT_EQ(ObjectCount(), nObjects);
-        EXPECT_EQ(m_pDlg->m_nNextObjectNumber, nNextNumber);
+        EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), nNextNumber);
         EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join('\n').toStdString();
-        EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
-        for (CEntryControlView* pView : m_pDlg->m_ObjectList)
-            EXPECT_EQ(pView->m_bSelected, 0);
+        EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+        for (CEntryControlView* pView : m_pDlg->Registry().ObjectList())
+            EXPECT_EQ(pView->IsSelected(), 0);
     }
 
     static void ExpectSameBits(const CEntryControlView* pView, const CMatrix& expected)
@@ -195,7 +195,7 @@ TEST_F(ProgressTest, ClosingTheDialogCancels)
     for (const auto& close : closers)
     {
         SCOPED_TRACE(nRun++);
-        if (m_pDlg->m_SelectedList.isEmpty())
+        if (m_pDlg->Registry().SelectedList().isEmpty())
         {
             RightClick(m_pFirst);
             RightClick(m_pSecond);
@@ -221,7 +221,7 @@ TEST_F(ProgressTest, OnlyTheMainDialogIsBlocked)
             CObjectFrame* pFrame = m_pFirst->m_pFrame;
             const QPoint inFrame = m_pFirst->viewport()->mapTo(pFrame, QPoint(3, 3));
             QTest::mouseClick(pFrame->windowHandle(), Qt::RightButton, {}, inFrame);
-            bDeselectedMeanwhile = m_pFirst->m_bSelected == 0;
+            bDeselectedMeanwhile = m_pFirst->IsSelected() == 0;
 
             QWidget* pZeroed = m_pDlg->GetDlgItem(IDC_ZEROED_OBJECT);
             QTest::mouseClick(m_pDlg->windowHandle(), Qt::LeftButton, {},
@@ -297,7 +297,7 @@ TEST_F(ProgressTest, OperandWindowClosedMeanwhile)
         ASSERT_EQ(ObjectCount(), nLeft + 1);
         EXPECT_EQ(Name(LastObject()), expectedName);
         ExpectSameBits(LastObject(), expected);
-        EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+        EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     }
 }
 
@@ -313,7 +313,7 @@ TEST_F(ProgressTest, OneObjectCommandWithItsWindowClosed)
     ASSERT_EQ(ObjectCount(), 1);
     EXPECT_EQ(Name(LastObject()), "Cof(1)");
     EXPECT_EQ(CellTexts(LastObject()), (QStringList{"4", "-3", "-2", "1"}));
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
 }
 
 // Commands that report nothing never show the dialog, even without delay;
@@ -383,6 +383,6 @@ TEST_F(ProgressTest, ErrorAfterTheDialogIsShownAsUsual)
     EXPECT_EQ(nDialogsWithTheBox, 0);
     EXPECT_EQ(m_messages, QStringList{MessageText::kBudgetReached});
     EXPECT_EQ(ObjectCount(), 12);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
 }
 } // namespace

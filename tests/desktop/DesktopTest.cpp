@@ -199,11 +199,11 @@ TEST_F(DesktopTest, MouseActivationFocusesTheFirstCellAndRealKeysStayInTheCells)
         EXPECT_EQ(QApplication::focusWidget(), &p1->Cell(0, 0)) << nButton;
         EXPECT_EQ(p1->Cell(0, 0).selectedText(), p1->Cell(0, 0).text()) << nButton;
     }
-    EXPECT_EQ(p1->m_bSelected, 1); // the right click selected it
+    EXPECT_EQ(p1->IsSelected(), 1); // the right click selected it
     // Two quick right clicks are two clicks: deselected and selected again.
     Tool("xdotool", {"click", "--repeat", "2", "--delay", "80", "3"});
     Settle();
-    EXPECT_EQ(p1->m_bSelected, 1);
+    EXPECT_EQ(p1->IsSelected(), 1);
     Tool("xdotool", {"type", "--delay", "30", "42"});
     EXPECT_TRUE(Eventually([&] { return p1->Cell(0, 0).text() == "42"; }));
 

@@ -27,7 +27,7 @@ protected:
         // Two objects, one of them selected: loading must not touch either.
         Zeroed(1, 2, {"1", "2"});
         RightClick(Zeroed(2, 2, {"3", "4", "5", "6"}));
-        ASSERT_EQ(m_pDlg->m_SelectedList.size(), 1);
+        ASSERT_EQ(m_pDlg->Registry().SelectedList().size(), 1);
     }
 
     // Loads the path through "File Load"; returns the new object or null.
@@ -48,9 +48,9 @@ protected:
         }
         // A loaded object takes the next number and leaves the selection.
         EXPECT_EQ(ObjectCount(), before.nObjects + 1);
-        EXPECT_EQ(m_pDlg->m_nNextObjectNumber, before.nNextObjectNumber + 1);
-        EXPECT_EQ(m_pDlg->m_SelectedList, before.selected);
-        return m_pDlg->m_ObjectList.last();
+        EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), before.nNextObjectNumber + 1);
+        EXPECT_EQ(m_pDlg->Registry().SelectedList(), before.selected);
+        return m_pDlg->Registry().ObjectList().last();
     }
 
     // The bytes as a file, refused with the format message.
@@ -122,7 +122,7 @@ TEST_F(HostileFilesTest, GarbageAndForeignEncodingsGetTheFormatMessage)
     ExpectRefused("UTF-16BE", utf16be);
     ExpectRefused("UTF-16LE without a mark", utf16NoMark);
 
-    EXPECT_EQ(m_pDlg->m_nNextObjectNumber, 3);
+    EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), 3);
 }
 
 TEST_F(HostileFilesTest, ValuesOutsideTheNumberFormGetTheFormatMessage)
@@ -331,7 +331,7 @@ TEST_F(HostileFilesTest, FileChangedBetweenChoosingAndOpening)
     WriteBytes(path, valid);
     m_whileDialogOpen = [&]
     {
-        m_pDlg->m_SelectedList.at(0)->m_pFrame->close();
+        m_pDlg->Registry().SelectedList().at(0)->m_pFrame->close();
         ProcessDeferredDeletes();
     };
     m_messages.clear();
@@ -340,7 +340,7 @@ TEST_F(HostileFilesTest, FileChangedBetweenChoosingAndOpening)
     EXPECT_EQ(CheckDialogState(*m_pDlg), "");
     EXPECT_TRUE(m_messages.isEmpty());
     ASSERT_EQ(ObjectCount(), 2);
-    EXPECT_EQ(CellTexts(m_pDlg->m_ObjectList.last()), QStringList{"5"});
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_EQ(CellTexts(m_pDlg->Registry().ObjectList().last()), QStringList{"5"});
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
 }
 } // namespace

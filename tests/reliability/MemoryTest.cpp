@@ -37,13 +37,13 @@ TEST_F(MemoryTest, HundredCyclesOfFullBudgetAndCloseAllKeepMemoryFlat)
             ASSERT_NE((k + nCycle) % 2 ? Random(20, 20) : Zeroed(20, 20), nullptr);
         ASSERT_NE(Random(13, 15), nullptr);
         ASSERT_NE(Zeroed(1, 4, {"1", "2,5", "", "1e400"}), nullptr);
-        ASSERT_EQ(m_pDlg->m_nEditControlCount, kMaxEditControls);
+        ASSERT_EQ(m_pDlg->Registry().EditControlCount(), kMaxEditControls);
         // One cell more is refused.
         ASSERT_EQ(Zeroed(1, 1), nullptr);
         ASSERT_EQ(m_messages.takeLast(), MessageText::kBudgetReached);
         // Select two, so that closing takes them out of the selection too.
-        RightClick(m_pDlg->m_ObjectList.at(0));
-        RightClick(m_pDlg->m_ObjectList.at(13));
+        RightClick(m_pDlg->Registry().ObjectList().at(0));
+        RightClick(m_pDlg->Registry().ObjectList().at(13));
         // Shown and painted as a user would see them.
         QApplication::processEvents();
 
@@ -51,9 +51,9 @@ TEST_F(MemoryTest, HundredCyclesOfFullBudgetAndCloseAllKeepMemoryFlat)
         ProcessDeferredDeletes();
         ASSERT_EQ(CheckDialogState(*m_pDlg), "");
         ASSERT_EQ(ObjectCount(), 0);
-        ASSERT_EQ(m_pDlg->m_nEditControlCount, 0);
-        ASSERT_TRUE(m_pDlg->m_SelectedList.isEmpty());
-        ASSERT_EQ(m_pDlg->m_nNextObjectNumber, 1 + 14 * nCycle);
+        ASSERT_EQ(m_pDlg->Registry().EditControlCount(), 0);
+        ASSERT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+        ASSERT_EQ(m_pDlg->Registry().NextObjectNumber(), 1 + 14 * nCycle);
 
         // Freed memory the allocator keeps is no growth.
         malloc_trim(0);

@@ -134,7 +134,7 @@ private:
 
     CEntryControlView* AnyObject()
     {
-        const auto& objects = m_pDlg->m_ObjectList;
+        const auto& objects = m_pDlg->Registry().ObjectList();
         return objects.isEmpty() ? nullptr : objects.at(Uniform(0, int(objects.size()) - 1));
     }
     static std::string Describe(const CEntryControlView* pView)
@@ -385,7 +385,7 @@ void CMonkey::PressOperation(int nID)
 {
     if (nID == 0)
         nID = kOperationButtons[Uniform(0, int(std::size(kOperationButtons)) - 1)];
-    const auto& selected = m_pDlg->m_SelectedList;
+    const auto& selected = m_pDlg->Registry().SelectedList();
     if (nID == IDC_POW && selected.size() == 2 && selected.at(1)->m_nRows == 1 &&
         selected.at(1)->m_nCols == 1)
     {
@@ -413,22 +413,22 @@ void CMonkey::PressOperation(int nID)
     const bool bTwoSelected = selected.size() == 2;
     Press(nID);
     // Every command that finds two objects selected ends with none.
-    if (bTwoSelected && !m_pDlg->m_SelectedList.isEmpty())
+    if (bTwoSelected && !m_pDlg->Registry().SelectedList().isEmpty())
         m_fault = "the selection was not cleared";
 }
 
 void CMonkey::SelectAndOperate()
 {
-    while (!m_pDlg->m_SelectedList.isEmpty() && m_fault.empty())
+    while (!m_pDlg->Registry().SelectedList().isEmpty() && m_fault.empty())
     {
-        Log("deselect " + Describe(m_pDlg->m_SelectedList.last()));
-        m_pDlg->m_SelectedList.last()->OnRButtonDown(0, QPoint(1, 1));
+        Log("deselect " + Describe(m_pDlg->Registry().SelectedList().last()));
+        m_pDlg->Registry().SelectedList().last()->OnRButtonDown(0, QPoint(1, 1));
     }
     // Often the operands of a long computation: a square matrix, and for
     // Pow a 1 x 1 exponent.
     QList<CEntryControlView*> square;
     QList<CEntryControlView*> scalars;
-    for (CEntryControlView* pView : m_pDlg->m_ObjectList)
+    for (CEntryControlView* pView : m_pDlg->Registry().ObjectList())
     {
         if (pView->m_nRows == pView->m_nCols && pView->m_nRows > 1)
             square.append(pView);
@@ -494,7 +494,8 @@ void CMonkey::CloseWindow()
 
 void CMonkey::SaveFile()
 {
-    Log("press File Save with " + std::to_string(m_pDlg->m_SelectedList.size()) + " selected");
+    Log("press File Save with " + std::to_string(m_pDlg->Registry().SelectedList().size()) +
+        " selected");
     Press(IDC_FILE_SAVE);
 }
 
@@ -606,9 +607,9 @@ std::string CMonkey::Step()
     m_fault.clear();
     m_nRefusals = 0;
     m_bActedWhileBlocked = false;
-    const int nNextBefore = m_pDlg->m_nNextObjectNumber;
+    const int nNextBefore = m_pDlg->Registry().NextObjectNumber();
     QSet<int> numbersBefore;
-    for (const CEntryControlView* pView : m_pDlg->m_ObjectList)
+    for (const CEntryControlView* pView : m_pDlg->Registry().ObjectList())
         numbersBefore.insert(pView->m_pFrame->m_nObjectNumber);
 
     // Sometimes the user goes on working in the object windows while the
@@ -618,10 +619,10 @@ std::string CMonkey::Step()
     CProgressWatch::SetShowDelay(Chance(0.3) ? std::chrono::milliseconds(0)
                                              : CProgressWatch::kDefaultShowDelay);
 
-    const int nCells = m_pDlg->m_nEditControlCount;
+    const int nCells = m_pDlg->Registry().EditControlCount();
     int nChoice = Uniform(0, 99);
     // Many open objects make closing likelier, as a user would.
-    if (m_pDlg->m_ObjectList.size() > 40 && nChoice < 30)
+    if (m_pDlg->Registry().ObjectList().size() > 40 && nChoice < 30)
         nChoice = 88;
     std::string kind;
     if (nChoice < 10)
@@ -665,7 +666,7 @@ std::string CMonkey::Step()
     // New objects take the next numbers, one each; a refused request (a box
     // of the action itself) opens nothing.
     int nNew = 0;
-    for (const CEntryControlView* pView : m_pDlg->m_ObjectList)
+    for (const CEntryControlView* pView : m_pDlg->Registry().ObjectList())
     {
         const int nNumber = pView->m_pFrame->m_nObjectNumber;
         if (numbersBefore.contains(nNumber))
@@ -674,20 +675,21 @@ std::string CMonkey::Step()
         if (nNumber < nNextBefore)
             return "object " + std::to_string(nNumber) + " appeared with an old number";
     }
-    if (m_pDlg->m_nNextObjectNumber - nNextBefore != nNew && !m_bActedWhileBlocked)
-        return std::to_string(m_pDlg->m_nNextObjectNumber - nNextBefore) + " numbers used for " +
-               std::to_string(nNew) + " new objects";
+    if (m_pDlg->Registry().NextObjectNumber() - nNextBefore != nNew && !m_bActedWhileBlocked)
+        return std::to_string(m_pDlg->Registry().NextObjectNumber() - nNextBefore) +
+               " numbers used for " + std::to_string(nNew) + " new objects";
     if (m_nRefusals > 0 && nNew > 0 && kind != "fill the budget")
         return "a refused request opened an object";
-    m_nObjectsCreated += m_pDlg->m_nNextObjectNumber - nNextBefore;
-    m_nMaxObjects = std::max(m_nMaxObjects, int(m_pDlg->m_ObjectList.size()));
-    m_nMaxCells = std::max(m_nMaxCells, m_pDlg->m_nEditControlCount);
+    m_nObjectsCreated += m_pDlg->Registry().NextObjectNumber() - nNextBefore;
+    m_nMaxObjects = std::max(m_nMaxObjects, int(m_pDlg->Registry().ObjectList().size()));
+    m_nMaxCells = std::max(m_nMaxCells, m_pDlg->Registry().EditControlCount());
     return {};
 }
 
 std::string CMonkey::Finish()
 {
-    Log("end the dialog with " + std::to_string(m_pDlg->m_ObjectList.size()) + " objects open");
+    Log("end the dialog with " + std::to_string(m_pDlg->Registry().ObjectList().size()) +
+        " objects open");
     m_pDlg.reset();
     ProcessDeferredDeletes();
     for (QWidget* pWidget : QApplication::topLevelWidgets())
@@ -758,8 +760,8 @@ TEST_F(MonkeyRegressionTest, WindowClosedWhileItsOwnRightClickBoxIsOpen)
     EXPECT_TRUE(pViewport.isNull());
     EXPECT_EQ(m_messages, QStringList{MessageText::kTwoAlreadySelected});
     EXPECT_EQ(CheckDialogState(*m_pDlg), "");
-    EXPECT_EQ(m_pDlg->m_SelectedList, (QList<CEntryControlView*>{p1, p2}));
-    EXPECT_EQ(m_pDlg->m_nEditControlCount, 5);
+    EXPECT_EQ(m_pDlg->Registry().SelectedList(), (QList<CEntryControlView*>{p1, p2}));
+    EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 5);
 
     // The same with a selected window closed: the other stays selected as
     // entry 0, and the view pressed is not selected.
@@ -773,8 +775,8 @@ TEST_F(MonkeyRegressionTest, WindowClosedWhileItsOwnRightClickBoxIsOpen)
     QTest::mouseClick(p4->viewport(), Qt::RightButton, {}, QPoint(2, 2));
     EXPECT_EQ(m_messages, QStringList{MessageText::kTwoAlreadySelected});
     EXPECT_EQ(CheckDialogState(*m_pDlg), "");
-    EXPECT_EQ(m_pDlg->m_SelectedList, QList<CEntryControlView*>{p2});
-    EXPECT_EQ(p2->m_nSelIndex, 0);
-    EXPECT_EQ(p4->m_bSelected, 0);
+    EXPECT_EQ(m_pDlg->Registry().SelectedList(), QList<CEntryControlView*>{p2});
+    EXPECT_EQ(p2->SelIndex(), 0);
+    EXPECT_EQ(p4->IsSelected(), 0);
 }
 } // namespace

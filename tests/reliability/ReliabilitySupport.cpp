@@ -43,79 +43,55 @@ long long ProcField(const char* pPath, const QByteArray& name, long long nUnit)
 std::string CheckDialogState(const CHollastrinDlg& dlg)
 {
     std::ostringstream fault;
-    const QList<CEntryControlView*>& objects = dlg.m_ObjectList;
-    const QList<CEntryControlView*>& selected = dlg.m_SelectedList;
+    const QList<CEntryControlView*>& objects = dlg.Registry().ObjectList();
+    const QList<CEntryControlView*>& selected = dlg.Registry().SelectedList();
     QListWidget* pList = dlg.ObjectListBox();
 
     if (pList->count() != objects.size())
-    {
         fault << "list box has " << pList->count() << " entries for " << objects.size()
               << " objects";
-        return fault.str();
-    }
     long long nCells = 0;
     int nPreviousNumber = 0;
     QSet<const CObjectFrame*> frames;
-    for (int i = 0; i < objects.size(); ++i)
+    for (int i = 0; i < objects.size() && fault.str().empty(); ++i)
     {
-        const CEntryControlView* pView = objects.at(i);
-        if (pView->m_nListIndex != i)
-            fault << "view " << i << " has m_nListIndex " << pView->m_nListIndex;
-        else if (!pView->m_pFrame || pView->m_pFrame->m_pView != pView || pView->m_pDlg != &dlg)
-            fault << "view " << i << " is not its window's view";
-        else if (pList->item(i)->text() != QString::number(pView->m_pFrame->m_nObjectNumber))
-            fault << "list box entry " << i << " is " << pList->item(i)->text().toStdString()
-                  << ", the object's number " << pView->m_pFrame->m_nObjectNumber;
-        else if (pView->m_pFrame->m_nObjectNumber <= nPreviousNumber ||
-                 pView->m_pFrame->m_nObjectNumber >= dlg.m_nNextObjectNumber)
-            fault << "object " << i << " has number " << pView->m_pFrame->m_nObjectNumber
-                  << " out of order (next number " << dlg.m_nNextObjectNumber << ")";
-        else if (pView->m_bSelected != (selected.contains(pView) ? 1 : 0))
-            fault << "view " << i << " has m_bSelected " << pView->m_bSelected;
-        else if (!pView->m_pFrame->isVisible())
+        const CObjectFrame* pFrame = objects.at(i)->m_pFrame;
+        if (pFrame->m_pView != objects.at(i) || !pFrame->isVisible())
             fault << "object " << i << "'s window is closed but listed";
-        if (!fault.str().empty())
-            return fault.str();
-        nPreviousNumber = pView->m_pFrame->m_nObjectNumber;
-        nCells += static_cast<long long>(pView->m_nRows) * pView->m_nCols;
-        frames.insert(pView->m_pFrame);
-    }
-
-    if (selected.size() > 2)
-        fault << selected.size() << " objects selected";
-    for (int k = 0; k < selected.size() && fault.str().empty(); ++k)
-    {
-        const CEntryControlView* pView = selected.at(k);
-        if (!objects.contains(selected.at(k)))
-            fault << "selection entry " << k << " is not an open object";
-        else if (pView->m_bSelected != 1 || pView->m_nSelIndex != k)
-            fault << "selection entry " << k << " has m_bSelected " << pView->m_bSelected
-                  << " and m_nSelIndex " << pView->m_nSelIndex;
-        else if (selected.indexOf(selected.at(k)) != k)
-            fault << "object selected twice";
+        else if (pList->item(i)->text() != QString::number(pFrame->m_nObjectNumber))
+            fault << "list box entry " << i << " is " << pList->item(i)->text().toStdString()
+                  << ", the object's number " << pFrame->m_nObjectNumber;
+        else if (pFrame->m_nObjectNumber <= nPreviousNumber ||
+                 pFrame->m_nObjectNumber >= dlg.Registry().NextObjectNumber())
+            fault << "object " << i << " has number " << pFrame->m_nObjectNumber
+                  << " out of order (next number " << dlg.Registry().NextObjectNumber() << ")";
+        nPreviousNumber = pFrame->m_nObjectNumber;
+        nCells += static_cast<long long>(pFrame->m_nRows) * pFrame->m_nCols;
+        frames.insert(pFrame);
     }
     if (!fault.str().empty())
         return fault.str();
 
-    if (dlg.m_nEditControlCount != nCells || nCells > kMaxEditControls)
-    {
-        fault << "m_nEditControlCount is " << dlg.m_nEditControlCount << ", the open objects hold "
-              << nCells << " cells";
+    if (selected.size() > 2 || (selected.size() == 2 && selected.at(0) == selected.at(1)))
+        fault << "selection of " << selected.size();
+    for (const CEntryControlView* pView : selected)
+        if (!objects.contains(pView))
+            fault << "a selected object is not open";
+    if (dlg.Registry().EditControlCount() != nCells || nCells > kMaxEditControls)
+        fault << "m_nEditControlCount is " << dlg.Registry().EditControlCount()
+              << ", the open objects hold " << nCells << " cells";
+    if (!fault.str().empty())
         return fault.str();
-    }
 
     int nWindows = 0;
     for (QWidget* pWidget : QApplication::topLevelWidgets())
     {
-        const auto* pFrame = qobject_cast<const CObjectFrame*>(pWidget);
-        if (!pFrame)
-            continue;
-        ++nWindows;
-        if (!frames.contains(pFrame))
+        if (const auto* pFrame = qobject_cast<const CObjectFrame*>(pWidget))
         {
-            fault << "object window " << pFrame->m_nObjectNumber << " ("
-                  << pFrame->windowTitle().toStdString() << ") exists but is not listed";
-            return fault.str();
+            ++nWindows;
+            if (!frames.contains(pFrame))
+                return "object window " + std::to_string(pFrame->m_nObjectNumber) + " (" +
+                       pFrame->windowTitle().toStdString() + ") exists but is not listed";
         }
     }
     if (nWindows != objects.size())
@@ -126,10 +102,10 @@ std::string CheckDialogState(const CHollastrinDlg& dlg)
 DialogSnapshot TakeSnapshot(const CHollastrinDlg& dlg)
 {
     DialogSnapshot s;
-    s.nObjects = int(dlg.m_ObjectList.size());
-    s.nNextObjectNumber = dlg.m_nNextObjectNumber;
-    s.nEditControlCount = dlg.m_nEditControlCount;
-    s.selected = dlg.m_SelectedList;
+    s.nObjects = int(dlg.Registry().ObjectList().size());
+    s.nNextObjectNumber = dlg.Registry().NextObjectNumber();
+    s.nEditControlCount = dlg.Registry().EditControlCount();
+    s.selected = dlg.Registry().SelectedList();
     for (int k = 0; k < dlg.ObjectListBox()->count(); ++k)
         s.listEntries.append(dlg.ObjectListBox()->item(k)->text());
     return s;

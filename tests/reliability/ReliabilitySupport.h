@@ -22,13 +22,12 @@ inline constexpr bool kAddressSanitizer = false;
 inline constexpr bool kAddressSanitizer = false;
 #endif
 
-// Checks the dialog's shared state as a whole: view i of m_ObjectList knows
-// its index i and belongs to its window; the list box holds exactly the
-// numbers of the open objects in the same order; the selected views carry
-// their selection index and flag and no other view is flagged; the cell
-// count is the sum over the open objects and within the budget; and the
-// object windows that exist are exactly those of the list. Deferred deletes
-// must have been processed. Returns the first fault found, or "".
+// Checks what the registry cannot make true by itself: the list box holds
+// exactly the numbers of the open objects in the same order, numbers rise;
+// the selection holds at most two distinct open objects; the cell count is
+// the sum over the open objects and within the budget; and the object
+// windows that exist are exactly those of the list. Deferred deletes must
+// have been processed. Returns the first fault found, or "".
 std::string CheckDialogState(const CHollastrinDlg& dlg);
 
 // Everything a refused request has to leave as it was.

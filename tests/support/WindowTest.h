@@ -9,6 +9,7 @@
 #include "FileDialog.h"
 #include "HollastrinDlg.h"
 #include "MessageBox.h"
+#include "ObjectFrame.h"
 
 #include <QList>
 #include <QPoint>
@@ -66,8 +67,8 @@ protected:
 
     static QStringList CellTexts(const CEntryControlView* pView);
     static QString Name(const CEntryControlView* pView);
-    int ObjectCount() const { return int(m_pDlg->m_ObjectList.size()); }
-    CEntryControlView* LastObject() const { return m_pDlg->m_ObjectList.last(); }
+    int ObjectCount() const { return int(m_pDlg->Registry().ObjectList().size()); }
+    CEntryControlView* LastObject() const { return m_pDlg->Registry().ObjectList().last(); }
 
     // Takes the oldest box shown and checks its text, caption and icon.
     void ExpectBox(const char* pText, MessageIcon icon = MessageIcon::Exclamation);

@@ -33,8 +33,8 @@ TEST_F(CreationTest, BothDimensionsMustBeChosen)
     ExpectBox(MessageText::kSelectDimensions);
     m_pDlg->OnRandomObject();
     ExpectBox(MessageText::kSelectDimensions);
-    EXPECT_TRUE(m_pDlg->m_ObjectList.isEmpty());
-    EXPECT_EQ(m_pDlg->m_nNextObjectNumber, 1);
+    EXPECT_TRUE(m_pDlg->Registry().ObjectList().isEmpty());
+    EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), 1);
     EXPECT_EQ(m_pDlg->m_nRandomSeed, 77);
 }
 
@@ -42,26 +42,28 @@ TEST_F(CreationTest, TheBudgetIs4999Cells)
 {
     for (int k = 0; k < 12; ++k)
         ASSERT_NE(Zeroed(20, 20), nullptr);
-    EXPECT_EQ(m_pDlg->m_nEditControlCount, 4800);
+    EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 4800);
     EXPECT_EQ(Zeroed(20, 20), nullptr);
     ExpectBox(MessageText::kBudgetReached);
     ASSERT_NE(Zeroed(13, 15), nullptr);
-    EXPECT_EQ(m_pDlg->m_nEditControlCount, 4995);
+    EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 4995);
     EXPECT_EQ(Random(1, 5), nullptr);
     ExpectBox(MessageText::kBudgetReached);
-    EXPECT_EQ(Operate(IDC_ADD, m_pDlg->m_ObjectList.at(0), m_pDlg->m_ObjectList.at(1)), nullptr);
+    EXPECT_EQ(Operate(IDC_ADD, m_pDlg->Registry().ObjectList().at(0),
+                      m_pDlg->Registry().ObjectList().at(1)),
+              nullptr);
     ExpectBox(MessageText::kBudgetReached);
     WriteBytes(PathOf("column.txt"), "5 1 |\r\n1 |\r\n2 |\r\n3 |\r\n4 |\r\n5 |\r\n");
     EXPECT_EQ(Load(PathOf("column.txt")), nullptr);
     ExpectBox(MessageText::kBudgetReached);
     // Refusals use up no number.
-    EXPECT_EQ(m_pDlg->m_nNextObjectNumber, 14);
+    EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), 14);
     ASSERT_NE(Zeroed(1, 4), nullptr);
-    EXPECT_EQ(m_pDlg->m_nEditControlCount, 4999);
-    EXPECT_EQ(m_pDlg->m_ObjectList.last()->m_pFrame->m_nObjectNumber, 14);
+    EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 4999);
+    EXPECT_EQ(m_pDlg->Registry().ObjectList().last()->m_pFrame->m_nObjectNumber, 14);
 
     m_pDlg->OnCloseAllObjects();
-    EXPECT_EQ(m_pDlg->m_nEditControlCount, 0);
+    EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 0);
 }
 
 TEST_F(CreationTest, NumbersAreNeverReused)
@@ -110,7 +112,7 @@ TEST_F(ObjectListTest, PickingEntriesBringsWindowsForwardAndClearsTheList)
 {
     for (int k = 0; k < 12; ++k)
         Zeroed(1, 1);
-    m_pDlg->m_ObjectList.at(0)->m_pFrame->close();
+    m_pDlg->Registry().ObjectList().at(0)->m_pFrame->close();
     QListWidget* pList = m_pDlg->ObjectListBox();
     ASSERT_EQ(pList->count(), 11);
     EXPECT_EQ(pList->item(0)->text(), "2");
@@ -118,7 +120,7 @@ TEST_F(ObjectListTest, PickingEntriesBringsWindowsForwardAndClearsTheList)
     // Entry "10" is at index 8 now.
     QTest::mouseClick(pList->viewport(), Qt::LeftButton, {},
                       pList->visualItemRect(pList->item(8)).center());
-    CObjectFrame* pTen = m_pDlg->m_ObjectList.at(8)->m_pFrame;
+    CObjectFrame* pTen = m_pDlg->Registry().ObjectList().at(8)->m_pFrame;
     EXPECT_EQ(pTen->m_nObjectNumber, 10);
     EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pTen; }));
     EXPECT_EQ(pTen->focusWidget(), &pTen->m_pView->Cell(0, 0));
@@ -133,16 +135,20 @@ TEST_F(ObjectListTest, PickingEntriesBringsWindowsForwardAndClearsTheList)
     }
     m_pDlg->OnSelchangeObjectList();
     EXPECT_TRUE(Eventually(
-        [&] { return QApplication::activeWindow() == m_pDlg->m_ObjectList.at(5)->m_pFrame; }));
+        [&] {
+            return QApplication::activeWindow() == m_pDlg->Registry().ObjectList().at(5)->m_pFrame;
+        }));
     EXPECT_TRUE(pList->selectedItems().isEmpty());
 
     // A window closed in the middle: later entries still reach their own.
-    m_pDlg->m_ObjectList.at(3)->m_pFrame->close();
+    m_pDlg->Registry().ObjectList().at(3)->m_pFrame->close();
     QTest::mouseClick(pList->viewport(), Qt::LeftButton, {},
                       pList->visualItemRect(pList->item(3)).center());
     EXPECT_TRUE(Eventually(
-        [&] { return QApplication::activeWindow() == m_pDlg->m_ObjectList.at(3)->m_pFrame; }));
-    EXPECT_EQ(m_pDlg->m_ObjectList.at(3)->m_pFrame->m_nObjectNumber, 6);
+        [&] {
+            return QApplication::activeWindow() == m_pDlg->Registry().ObjectList().at(3)->m_pFrame;
+        }));
+    EXPECT_EQ(m_pDlg->Registry().ObjectList().at(3)->m_pFrame->m_nObjectNumber, 6);
 }
 
 TEST_F(CompareTest, SelectionMessagesLeaveTheSelection)
@@ -153,8 +159,8 @@ TEST_F(CompareTest, SelectionMessagesLeaveTheSelection)
     RightClick(p1);
     m_pDlg->OnCmp();
     ExpectBox(MessageText::kSelectAnother);
-    EXPECT_EQ(p1->m_bSelected, 1);
-    EXPECT_EQ(m_pDlg->m_SelectedList.size(), 1);
+    EXPECT_EQ(p1->IsSelected(), 1);
+    EXPECT_EQ(m_pDlg->Registry().SelectedList().size(), 1);
 }
 
 TEST_F(CompareTest, OutcomesAndDeselection)
@@ -167,8 +173,8 @@ TEST_F(CompareTest, OutcomesAndDeselection)
         RightClick(b);
         m_pDlg->OnCmp();
         ExpectBox(pExpected, icon);
-        EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
-        EXPECT_EQ(a->m_bSelected + b->m_bSelected, 0);
+        EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+        EXPECT_EQ(a->IsSelected() + b->IsSelected(), 0);
     };
     a->Cell(0, 0).setText("0.5");
     b->Cell(0, 0).setText(".5");
@@ -205,10 +211,10 @@ TEST_F(CompareTest, CloseAllEmptiesEverything)
     QPointer<CObjectFrame> pFrame = p1->m_pFrame;
     m_pDlg->OnCloseAllObjects();
     EXPECT_TRUE(pFrame.isNull());
-    EXPECT_TRUE(m_pDlg->m_ObjectList.isEmpty());
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_TRUE(m_pDlg->Registry().ObjectList().isEmpty());
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     EXPECT_EQ(m_pDlg->ObjectListBox()->count(), 0);
-    EXPECT_EQ(m_pDlg->m_nEditControlCount, 0);
+    EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 0);
     EXPECT_EQ(Zeroed(1, 1)->m_pFrame->m_nObjectNumber, 4);
 }
 
@@ -220,13 +226,13 @@ TEST_F(CompareTest, DeselectClearsWhateverTheSelectionHolds)
     CEntryControlView* p2 = Zeroed(1, 1);
     RightClick(p1);
     m_pDlg->DeselectTwo();
-    EXPECT_EQ(p1->m_bSelected, 0);
+    EXPECT_EQ(p1->IsSelected(), 0);
     m_pDlg->DeselectOne();
     RightClick(p1);
     RightClick(p2);
     m_pDlg->DeselectOne();
-    EXPECT_EQ(p1->m_bSelected + p2->m_bSelected, 0);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_EQ(p1->IsSelected() + p2->IsSelected(), 0);
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
 }
 
 // A window closed while its own message box is open is never touched again.
@@ -250,5 +256,5 @@ TEST_F(CompareTest, ClosingTheWindowDuringItsMessageBox)
     QTest::mousePress(p3->viewport(), Qt::RightButton, {}, QPoint(2, 2));
     SetMessageBoxHook(hook);
     EXPECT_TRUE(pFrame3.isNull());
-    EXPECT_EQ(m_pDlg->m_ObjectList.size(), 2);
+    EXPECT_EQ(m_pDlg->Registry().ObjectList().size(), 2);
 }

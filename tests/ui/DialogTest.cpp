@@ -1,5 +1,7 @@
 // The main dialog: controls, texts, the system menu stand-in, the About box,
 // ending, and the message box itself.
+#include "AboutDlg.h"
+#include "HelpWindow.h"
 #include "Hollastrin.h"
 #include "Metrics.h"
 #include "WindowTest.h"
@@ -186,9 +188,9 @@ TEST_F(DialogTest, EnterOutsideButtonsEscapeAndCloseEndTheDialogAfterTheObjects)
     EXPECT_FALSE(m_pDlg->isVisible());
     EXPECT_EQ(m_pDlg->result(), QDialog::Accepted);
     EXPECT_TRUE(pFrame.isNull()); // destroyed with the dialog's lists still there
-    EXPECT_TRUE(m_pDlg->m_ObjectList.isEmpty());
+    EXPECT_TRUE(m_pDlg->Registry().ObjectList().isEmpty());
     EXPECT_EQ(m_pDlg->ObjectListBox()->count(), 0);
-    EXPECT_EQ(m_pDlg->m_nEditControlCount, 0);
+    EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 0);
 
     m_pDlg->show();
     QTest::keyClick(m_pDlg.get(), Qt::Key_Escape);
@@ -202,30 +204,30 @@ TEST_F(DialogTest, EnterOutsideButtonsEscapeAndCloseEndTheDialogAfterTheObjects)
     pZeroed->setFocus();
     QTest::keyClick(pZeroed, Qt::Key_Return);
     EXPECT_TRUE(m_pDlg->isVisible());
-    EXPECT_EQ(m_pDlg->m_ObjectList.size(), 1);
+    EXPECT_EQ(m_pDlg->Registry().ObjectList().size(), 1);
 
     qobject_cast<QPushButton*>(m_pDlg->GetDlgItem(IDC_CLOSE))->click();
     EXPECT_FALSE(m_pDlg->isVisible());
-    EXPECT_TRUE(m_pDlg->m_ObjectList.isEmpty());
+    EXPECT_TRUE(m_pDlg->Registry().ObjectList().isEmpty());
 }
 
 TEST_F(DialogTest, HelpShowsOneWindow)
 {
-    CHollastrinApp::OnHelp();
-    QWidget* pHelp = CHollastrinApp::HelpWindow();
+    ShowHelp();
+    QWidget* pHelp = HelpWindow();
     ASSERT_NE(pHelp, nullptr);
     EXPECT_TRUE(pHelp->isVisible());
     EXPECT_EQ(pHelp->parentWidget(), nullptr);
-    CHollastrinApp::OnHelp();
-    EXPECT_EQ(CHollastrinApp::HelpWindow(), pHelp);
+    ShowHelp();
+    EXPECT_EQ(HelpWindow(), pHelp);
     // Escape closes it.
     pHelp->activateWindow();
     EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pHelp; }));
     QTest::keyClick(pHelp, Qt::Key_Escape);
-    EXPECT_TRUE(Eventually([] { return CHollastrinApp::HelpWindow() == nullptr; }));
-    CHollastrinApp::OnHelp();
+    EXPECT_TRUE(Eventually([] { return HelpWindow() == nullptr; }));
+    ShowHelp();
     m_pDlg->done(QDialog::Accepted);
-    EXPECT_EQ(CHollastrinApp::HelpWindow(), nullptr);
+    EXPECT_EQ(HelpWindow(), nullptr);
 }
 
 // The real box: caption, text, icon, one OK button, window-modal to the main
@@ -235,7 +237,7 @@ TEST_F(DialogTest, RealMessageBoxBlocksOnlyTheMainDialog)
     CEntryControlView* pView = Zeroed(2, 2);
     ASSERT_NE(pView, nullptr);
     CObjectFrame* pFrame = pView->m_pFrame;
-    const int nObjectsBefore = int(m_pDlg->m_ObjectList.size());
+    const int nObjectsBefore = int(m_pDlg->Registry().ObjectList().size());
 
     const MessageBoxHook hook = SetMessageBoxHook(nullptr);
     QString caption, text;
@@ -257,7 +259,7 @@ TEST_F(DialogTest, RealMessageBoxBlocksOnlyTheMainDialog)
             // A click on the object window gets through...
             const QPoint inFrame = pView->viewport()->mapTo(pFrame, QPoint(3, 3));
             QTest::mouseClick(pFrame->windowHandle(), Qt::RightButton, {}, inFrame);
-            bSelectedMeanwhile = pView->m_bSelected == 1;
+            bSelectedMeanwhile = pView->IsSelected() == 1;
             // ...a click on the main dialog does not.
             auto* pZeroed = m_pDlg->GetDlgItem(IDC_ZEROED_OBJECT);
             QTest::mouseClick(m_pDlg->windowHandle(), Qt::LeftButton, {},
@@ -271,7 +273,7 @@ TEST_F(DialogTest, RealMessageBoxBlocksOnlyTheMainDialog)
     EXPECT_EQ(icon, QMessageBox::Warning);
     EXPECT_EQ(nButtons, 1);
     EXPECT_TRUE(bSelectedMeanwhile);
-    EXPECT_EQ(m_pDlg->m_ObjectList.size(), nObjectsBefore);
+    EXPECT_EQ(m_pDlg->Registry().ObjectList().size(), nObjectsBefore);
 
     const MessageBoxHook hook2 = SetMessageBoxHook(nullptr);
     AnswerNextModal([&](QWidget* pModal) { icon = qobject_cast<QMessageBox*>(pModal)->icon(); });

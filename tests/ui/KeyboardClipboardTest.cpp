@@ -1,6 +1,8 @@
 // The keyboard side of the windows: Ctrl+Space selection, F1 help, the names
 // screen readers read, the object clipboard (Ctrl+Shift+C, Ctrl+Shift+V) beside
 // the cells' own Ctrl+C and Ctrl+V, and the start without a window system.
+#include "AboutDlg.h"
+#include "HelpWindow.h"
 #include "Hollastrin.h"
 #include "Matrix.h"
 #include "WindowTest.h"
@@ -69,10 +71,10 @@ TEST_F(KeyboardTest, CtrlSpaceSelectsExactlyLikeTheRightClick)
     CEntryControlView* p1 = Zeroed(2, 2);
     CEntryControlView* p2 = Zeroed(2, 2);
     CEntryControlView* p3 = Zeroed(2, 2);
-    auto& sel = m_pDlg->m_SelectedList;
+    auto& sel = m_pDlg->Registry().SelectedList();
 
     CtrlSpace(p1);
-    EXPECT_EQ(p1->m_bSelected, 1);
+    EXPECT_EQ(p1->IsSelected(), 1);
     EXPECT_EQ(p1->accessibleDescription(), "Selected");
     RightClick(p2);
     ASSERT_EQ(sel, (QList<CEntryControlView*>{p1, p2}));
@@ -80,17 +82,17 @@ TEST_F(KeyboardTest, CtrlSpaceSelectsExactlyLikeTheRightClick)
     // A third one is refused with the same message; nothing changes.
     CtrlSpace(p3);
     ExpectBox(MessageText::kTwoAlreadySelected);
-    EXPECT_EQ(p3->m_bSelected, 0);
+    EXPECT_EQ(p3->IsSelected(), 0);
     EXPECT_EQ(sel, (QList<CEntryControlView*>{p1, p2}));
 
     // Deselecting the first by key moves the second to entry 0.
     CtrlSpace(p1);
-    EXPECT_EQ(p1->m_bSelected, 0);
+    EXPECT_EQ(p1->IsSelected(), 0);
     EXPECT_EQ(p1->accessibleDescription(), "Not selected");
     EXPECT_EQ(sel, QList<CEntryControlView*>{p2});
-    EXPECT_EQ(p2->m_nSelIndex, 0);
+    EXPECT_EQ(p2->SelIndex(), 0);
     CtrlSpace(p3);
-    EXPECT_EQ(p3->m_nSelIndex, 1);
+    EXPECT_EQ(p3->SelIndex(), 1);
 
     // Selected by key, deselected by the mouse; the key types no blank into
     // the cell, and works as well when the view itself has the focus.
@@ -98,7 +100,7 @@ TEST_F(KeyboardTest, CtrlSpaceSelectsExactlyLikeTheRightClick)
     p3->setFocus();
     ASSERT_EQ(QApplication::focusWidget(), p3);
     QTest::keyClick(p3, Qt::Key_Space, Qt::ControlModifier);
-    EXPECT_EQ(p3->m_bSelected, 1);
+    EXPECT_EQ(p3->IsSelected(), 1);
     EXPECT_EQ(p3->Cell(0, 0).text(), "");
     for (CEntryControlView* p : {p1, p2, p3})
         EXPECT_EQ(p->Cell(0, 0).text(), "");
@@ -106,7 +108,6 @@ TEST_F(KeyboardTest, CtrlSpaceSelectsExactlyLikeTheRightClick)
 
 TEST_F(KeyboardTest, EveryControlHasAnAccessibleName)
 {
-    CHollastrinApp::SetUpDialogKeyboard(*m_pDlg);
     Zeroed(1, 1);
     CEntryControlView* pView = Zeroed(3, 4);
     EXPECT_EQ(AccessibleName(&pView->Cell(0, 0)), "Row 1, column 1 of object 2");
@@ -148,27 +149,26 @@ TEST_F(KeyboardTest, EveryControlHasAnAccessibleName)
 
 TEST_F(KeyboardTest, F1OpensTheOneHelpWindowFromEveryWindow)
 {
-    CHollastrinApp::SetUpDialogKeyboard(*m_pDlg);
     CEntryControlView* pView = Zeroed(2, 2);
-    ASSERT_EQ(CHollastrinApp::HelpWindow(), nullptr);
+    ASSERT_EQ(HelpWindow(), nullptr);
     auto closeHelp = []
     {
-        CHollastrinApp::HelpWindow()->close();
+        HelpWindow()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        ASSERT_EQ(CHollastrinApp::HelpWindow(), nullptr);
+        ASSERT_EQ(HelpWindow(), nullptr);
     };
 
     // From the main dialog...
     Activate(m_pDlg.get());
     QTest::keyClick(m_pDlg->RowsBox(), Qt::Key_F1);
-    ASSERT_NE(CHollastrinApp::HelpWindow(), nullptr);
-    EXPECT_TRUE(CHollastrinApp::HelpWindow()->isVisible());
+    ASSERT_NE(HelpWindow(), nullptr);
+    EXPECT_TRUE(HelpWindow()->isVisible());
     closeHelp();
 
     // ...and from an object window, whose cell takes no character.
     Activate(pView->m_pFrame);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
-    QWidget* pHelp = CHollastrinApp::HelpWindow();
+    QWidget* pHelp = HelpWindow();
     ASSERT_NE(pHelp, nullptr);
     EXPECT_TRUE(pHelp->isVisible());
     EXPECT_EQ(pView->Cell(0, 0).text(), "");
@@ -176,10 +176,10 @@ TEST_F(KeyboardTest, F1OpensTheOneHelpWindowFromEveryWindow)
     // Once open, F1 anywhere brings the same window forward, even in itself.
     Activate(m_pDlg.get());
     QTest::keyClick(m_pDlg->RowsBox(), Qt::Key_F1);
-    EXPECT_EQ(CHollastrinApp::HelpWindow(), pHelp);
+    EXPECT_EQ(HelpWindow(), pHelp);
     EXPECT_TRUE(QTest::qWaitFor([pHelp] { return QApplication::activeWindow() == pHelp; }));
     QTest::keyClick(pHelp, Qt::Key_F1);
-    EXPECT_EQ(CHollastrinApp::HelpWindow(), pHelp);
+    EXPECT_EQ(HelpWindow(), pHelp);
     EXPECT_TRUE(pHelp->isVisible());
     closeHelp();
 }

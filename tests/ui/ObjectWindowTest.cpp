@@ -73,7 +73,7 @@ TEST_F(ObjectWindowTest, CascadePositions)
 {
     for (int k = 1; k <= 11; ++k)
         ASSERT_NE(Zeroed(1, 1), nullptr);
-    const auto& list = m_pDlg->m_ObjectList;
+    const auto& list = m_pDlg->Registry().ObjectList();
     EXPECT_EQ(list.at(0)->m_pFrame->frameGeometry().topLeft(), QPoint(231, 2));
     EXPECT_EQ(list.at(1)->m_pFrame->frameGeometry().topLeft(), QPoint(236, 37));
     EXPECT_EQ(list.at(9)->m_pFrame->frameGeometry().topLeft(), QPoint(276, 317));
@@ -309,7 +309,7 @@ TEST_F(ObjectWindowTest, ClickingTheBackgroundLeavesTheFocusInItsCell)
     QTest::mouseClick(pView->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
     QTest::mouseClick(pView->m_pRowLabels[0], Qt::LeftButton);
     RightClick(pView);
-    EXPECT_EQ(pView->m_bSelected, 1);
+    EXPECT_EQ(pView->IsSelected(), 1);
     EXPECT_EQ(QApplication::focusWidget(), &pView->Cell(1, 1));
 }
 
@@ -333,28 +333,28 @@ TEST_F(ObjectWindowTest, SelectionRulesAndTheirMessage)
     CEntryControlView* p1 = Zeroed(2, 2);
     CEntryControlView* p2 = Zeroed(2, 2);
     CEntryControlView* p3 = Zeroed(2, 2);
-    auto& sel = m_pDlg->m_SelectedList;
+    auto& sel = m_pDlg->Registry().SelectedList();
 
     RightClick(p1);
     RightClick(p2);
     ASSERT_EQ(sel.size(), 2);
-    EXPECT_EQ(p2->m_nSelIndex, 1);
+    EXPECT_EQ(p2->SelIndex(), 1);
     RightClick(p3);
     ExpectBox(MessageText::kTwoAlreadySelected);
-    EXPECT_EQ(p3->m_bSelected, 0);
+    EXPECT_EQ(p3->IsSelected(), 0);
     EXPECT_EQ(sel, (QList<CEntryControlView*>{p1, p2}));
 
     // Deselecting the first moves the second to entry 0.
     RightClick(p1);
-    EXPECT_EQ(p1->m_bSelected, 0);
+    EXPECT_EQ(p1->IsSelected(), 0);
     EXPECT_EQ(sel, QList<CEntryControlView*>{p2});
-    EXPECT_EQ(p2->m_nSelIndex, 0);
+    EXPECT_EQ(p2->SelIndex(), 0);
     RightClick(p3);
-    EXPECT_EQ(p3->m_nSelIndex, 1);
+    EXPECT_EQ(p3->SelIndex(), 1);
 
     // A right click inside a cell selects nothing.
     QTest::mouseClick(&p1->Cell(0, 0), Qt::RightButton);
-    EXPECT_EQ(p1->m_bSelected, 0);
+    EXPECT_EQ(p1->IsSelected(), 0);
     // A click on a label is a click on the background.
     QTest::mouseClick(p1->m_pRowLabels[0], Qt::RightButton);
     ExpectBox(MessageText::kTwoAlreadySelected);
@@ -364,18 +364,18 @@ TEST_F(ObjectWindowTest, SelectionRulesAndTheirMessage)
     RightClick(p3);
     QTest::mouseDClick(p3->viewport(), Qt::RightButton, {}, QPoint(2, 2));
     QTest::mouseRelease(p3->viewport(), Qt::RightButton, {}, QPoint(2, 2));
-    EXPECT_EQ(p3->m_bSelected, 0);
+    EXPECT_EQ(p3->IsSelected(), 0);
     EXPECT_EQ(sel, QList<CEntryControlView*>{p2});
     RightClick(p3);
 
     // Closing the window of entry 0 leaves the other selected, as entry 0.
     p2->m_pFrame->close();
     EXPECT_EQ(sel, QList<CEntryControlView*>{p3});
-    EXPECT_EQ(p3->m_nSelIndex, 0);
-    EXPECT_EQ(m_pDlg->m_ObjectList, (QList<CEntryControlView*>{p1, p3}));
-    EXPECT_EQ(p3->m_nListIndex, 1);
+    EXPECT_EQ(p3->SelIndex(), 0);
+    EXPECT_EQ(m_pDlg->Registry().ObjectList(), (QList<CEntryControlView*>{p1, p3}));
+    EXPECT_EQ(p3->ListIndex(), 1);
     EXPECT_EQ(m_pDlg->ObjectListBox()->item(1)->text(), "3");
-    EXPECT_EQ(m_pDlg->m_nEditControlCount, 8);
+    EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 8);
 }
 
 TEST_F(ObjectWindowTest, HighlightCoversTheGridWhateverTheScrollPosition)
@@ -396,8 +396,8 @@ TEST_F(ObjectWindowTest, HighlightCoversTheGridWhateverTheScrollPosition)
     EXPECT_EQ(label.pixelColor(0, 15), QColor(0, 100, 120));
 
     m_pDlg->DeselectOne();
-    EXPECT_EQ(pView->m_bSelected, 0);
-    EXPECT_TRUE(m_pDlg->m_SelectedList.isEmpty());
+    EXPECT_EQ(pView->IsSelected(), 0);
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     EXPECT_EQ(colourAt(QPoint(vp.width() - 2, vp.height() - 2)), Metrics::ButtonFace());
     EXPECT_EQ(pView->m_pRowLabels[4]->grab().toImage().pixelColor(0, 15), Metrics::ButtonFace());
 }
@@ -461,11 +461,11 @@ TEST_F(ObjectWindowTest, ClosingAWindowUpdatesEveryListAtOnce)
     CEntryControlView* p3 = Zeroed(1, 4);
     QPointer<CObjectFrame> pFrame2 = p2->m_pFrame;
     pFrame2->close();
-    EXPECT_EQ(m_pDlg->m_ObjectList, (QList<CEntryControlView*>{p1, p3}));
-    EXPECT_EQ(p3->m_nListIndex, 1);
-    EXPECT_EQ(m_pDlg->m_nEditControlCount, 8);
+    EXPECT_EQ(m_pDlg->Registry().ObjectList(), (QList<CEntryControlView*>{p1, p3}));
+    EXPECT_EQ(p3->ListIndex(), 1);
+    EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 8);
     ASSERT_EQ(m_pDlg->ObjectListBox()->count(), 2);
     EXPECT_EQ(m_pDlg->ObjectListBox()->item(1)->text(), "3");
     EXPECT_TRUE(Eventually([&] { return pFrame2.isNull(); })); // released afterwards
-    EXPECT_EQ(m_pDlg->m_nNextObjectNumber, 4);
+    EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), 4);
 }

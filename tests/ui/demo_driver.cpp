@@ -12,6 +12,7 @@
 #include "HollastrinDlg.h"
 #include "MessageBox.h"
 #include "Metrics.h"
+#include "ObjectFrame.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -33,8 +34,8 @@ void Press(CHollastrinDlg& dlg, int nID)
 // The view that the last step opened, or null (and a line on stderr).
 CEntryControlView* Opened(CHollastrinDlg& dlg, qsizetype nBefore, const char* pStep)
 {
-    if (dlg.m_ObjectList.size() > nBefore)
-        return dlg.m_ObjectList.last();
+    if (dlg.Registry().ObjectList().size() > nBefore)
+        return dlg.Registry().ObjectList().last();
     std::fprintf(stderr, "demo: %s opened no object window\n", pStep);
     return nullptr;
 }
@@ -58,7 +59,6 @@ int main(int argc, char** argv)
                       { std::fprintf(stderr, "demo: message: %s\n", qPrintable(record.text)); });
 
     CHollastrinDlg dlg;
-    CHollastrinApp::SetUpDialogKeyboard(dlg);
     dlg.m_nRandomSeed = 1; // the same numbers every time
     dlg.show();
     QCoreApplication::processEvents();
@@ -66,10 +66,10 @@ int main(int argc, char** argv)
     // Two random 3 x 3 objects.
     dlg.RowsBox()->setCurrentIndex(2);
     dlg.ColsBox()->setCurrentIndex(2);
-    auto nBefore = dlg.m_ObjectList.size();
+    auto nBefore = dlg.Registry().ObjectList().size();
     Press(dlg, IDC_RANDOM_OBJECT);
     CEntryControlView* pFirst = Opened(dlg, nBefore, "Random Object");
-    nBefore = dlg.m_ObjectList.size();
+    nBefore = dlg.Registry().ObjectList().size();
     Press(dlg, IDC_RANDOM_OBJECT);
     CEntryControlView* pSecond = Opened(dlg, nBefore, "Random Object");
     if (!pFirst || !pSecond)
@@ -78,7 +78,7 @@ int main(int argc, char** argv)
     // Select both (as the right click does) and multiply.
     pFirst->OnRButtonDown(0, QPoint(2, 2));
     pSecond->OnRButtonDown(0, QPoint(2, 2));
-    nBefore = dlg.m_ObjectList.size();
+    nBefore = dlg.Registry().ObjectList().size();
     Press(dlg, IDC_MUL);
     CEntryControlView* pProduct = Opened(dlg, nBefore, "Mul");
     if (!pProduct)
@@ -86,7 +86,7 @@ int main(int argc, char** argv)
 
     // Select the product and invert it.
     pProduct->OnRButtonDown(0, QPoint(2, 2));
-    nBefore = dlg.m_ObjectList.size();
+    nBefore = dlg.Registry().ObjectList().size();
     Press(dlg, IDC_INV);
     CEntryControlView* pInverse = Opened(dlg, nBefore, "Inv");
     if (!pInverse)

@@ -4,6 +4,7 @@
 #include "Hollastrin.h"
 #include "HollastrinDlg.h"
 #include "Metrics.h"
+#include "ObjectFrame.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,7 +18,6 @@ int main(int argc, char** argv)
     Metrics::ApplyApplicationLook();
 
     CHollastrinDlg dlg;
-    CHollastrinApp::SetUpDialogKeyboard(dlg);
     dlg.m_nRandomSeed = 1;
     dlg.show();
 
@@ -34,8 +34,8 @@ int main(int argc, char** argv)
     open(2, 2, false);
     open(12, 12, true);
     open(1, 1, true);
-    dlg.m_ObjectList.at(0)->OnRButtonDown(0, QPoint(2, 2));
-    dlg.m_ObjectList.at(2)->OnRButtonDown(0, QPoint(2, 2));
+    dlg.Registry().ObjectList().at(0)->OnRButtonDown(0, QPoint(2, 2));
+    dlg.Registry().ObjectList().at(2)->OnRButtonDown(0, QPoint(2, 2));
 
     const int nSeconds = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 5;
     QTimer::singleShot(nSeconds * 1000, &dlg, &QDialog::accept);

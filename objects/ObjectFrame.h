@@ -1,0 +1,76 @@
+// The object window.
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+class CEntryControlView;
+class CObjectRegistry;
+
+// An object window: a parentless top-level window holding one object view.
+// However it ends (closed, or deleted), its view goes first, and the view's
+// destructor takes the object out of the registry. Closing deletes the view
+// at once and the window later. Files dropped anywhere on it go to the
+// registry, to be opened as objects.
+//
+// Its size is fixed but for maximising: the window system is told that the
+// window grows and shrinks only in steps far larger than any screen, so a
+// drag on its border changes nothing, while maximise and restore (which the
+// window system does not round to steps) keep working.
+class CObjectFrame : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Composes the title, places and sizes the (hidden) window and creates
+    // the view with all its cells; the object is in the registry, with the
+    // registry's next number, when the constructor returns.
+    CObjectFrame(CObjectRegistry* pRegistry, QString strName, QString strSuffix, int nRows,
+                 int nCols);
+    ~CObjectFrame() override;
+
+    int OnCreate();
+    void OnSize(unsigned nType, int cx, int cy);
+    void OnSetFocus();
+
+    // Keyboard commands of the window. Ctrl+Space: select or deselect the
+    // object, exactly as a right click on the view's background does.
+    void OnSelectKey();
+    // Ctrl+Shift+C and Ctrl+Shift+V: the whole object to and from the
+    // clipboard as text (see CEntryControlView::ObjectText and PasteText).
+    void OnEditCopyObject();
+    void OnEditPasteObject();
+
+    // The window's size, frame included, for an object of this shape.
+    static QSize FrameSize(int nRows, int nCols);
+    // The frame's top-left corner for an object number.
+    static QPoint FramePosition(int nObjectNumber);
+
+    int m_nRows = 0;
+    int m_nCols = 0;
+    CObjectRegistry* m_pRegistry = nullptr;
+    int m_nObjectNumber = 0;
+    // Null once the view has gone (the window is closing).
+    CEntryControlView* m_pView = nullptr;
+    QRect m_rectClient;
+    QString m_strName;
+    // The title exactly as composed (the window system's title is the same).
+    QString m_strTitle;
+
+protected:
+    void changeEvent(QEvent* pEvent) override;
+    void closeEvent(QCloseEvent* pEvent) override;
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dragMoveEvent(QDragMoveEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
+    void focusInEvent(QFocusEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
+    void showEvent(QShowEvent* pEvent) override;
+
+private:
+    // The window's own shortcuts: Ctrl+Space, Ctrl+Shift+C, Ctrl+Shift+V, F1.
+    void CreateShortcuts();
+
+    QSize m_sizeNormal;
+};

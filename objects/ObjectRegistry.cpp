@@ -1,0 +1,78 @@
+#include "ObjectRegistry.h"
+
+#include <utility>
+
+CObjectRegistry::CObjectRegistry(QObject* pParent) : QObject(pParent) {}
+
+int CObjectRegistry::SelectionIndex(const CEntryControlView* pView) const
+{
+    return int(m_SelectedList.indexOf(pView));
+}
+
+int CObjectRegistry::ListIndex(const CEntryControlView* pView) const
+{
+    return int(m_ObjectList.indexOf(pView));
+}
+
+void CObjectRegistry::Add(CEntryControlView* pView, int nCells)
+{
+    m_ObjectList.append(pView);
+    m_nEditControlCount += nCells;
+    emit objectAdded(m_nNextObjectNumber++);
+}
+
+void CObjectRegistry::Remove(CEntryControlView* pView, int nCells, int nObjectNumber)
+{
+    const int nSelIndex = SelectionIndex(pView);
+    CEntryControlView* pMoved = nSelIndex >= 0 ? LeaveSelection(nSelIndex) : nullptr;
+    const int nListIndex = ListIndex(pView);
+    if (nListIndex < 0)
+        return;
+    m_ObjectList.removeAt(nListIndex);
+    m_nEditControlCount -= nCells;
+    if (pMoved)
+        emit selectionChanged(pMoved);
+    emit objectRemoved(nObjectNumber);
+}
+
+CObjectRegistry::ESelection CObjectRegistry::ToggleSelection(CEntryControlView* pView)
+{
+    const int nSelIndex = SelectionIndex(pView);
+    if (nSelIndex >= 0)
+    {
+        CEntryControlView* pMoved = LeaveSelection(nSelIndex);
+        emit selectionChanged(pView);
+        if (pMoved)
+            emit selectionChanged(pMoved);
+        return ESelection::Deselected;
+    }
+    if (m_SelectedList.size() >= 2)
+        return ESelection::Refused;
+    m_SelectedList.append(pView);
+    emit selectionChanged(pView);
+    return ESelection::Selected;
+}
+
+void CObjectRegistry::ClearSelection()
+{
+    const QList<CEntryControlView*> selected = std::exchange(m_SelectedList, {});
+    for (CEntryControlView* pView : selected)
+        emit selectionChanged(pView);
+}
+
+void CObjectRegistry::RequestHelp()
+{
+    emit helpRequested();
+}
+
+void CObjectRegistry::RequestOpenFiles(const QStringList& paths)
+{
+    emit openFilesRequested(paths);
+}
+
+CEntryControlView* CObjectRegistry::LeaveSelection(int nSelIndex)
+{
+    m_SelectedList.removeAt(nSelIndex);
+    // The other selected view, if any, moves up to the first entry.
+    return nSelIndex == 0 && !m_SelectedList.isEmpty() ? m_SelectedList.first() : nullptr;
+}
