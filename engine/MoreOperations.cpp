@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <limits>
+#include <utility>
 
 namespace
 {
@@ -144,12 +146,12 @@ SSvd Decompose(const MatrixXd& a, unsigned nOptions)
 // ---------------------------------------------------------------------------
 // Eigenvalues
 
-// What one eigenvalue or conjugate pair of the sorted spectrum is, and where
+// One real eigenvalue or conjugate pair of the sorted list, and where
 // its eigenvector comes from in the solver's output.
 enum class ESource
 {
     RealVector,    // the real eigenvector in column nIndex
-    RealPart,      // the real part of the complex eigenvector in column nIndex
+    RealPart,      // the real part of the eigenvector of the pair at nIndex
     ImaginaryPart, // its imaginary part
     ComplexPair,   // a pair dReal +- i dImag; no real eigenvector
 };
@@ -162,7 +164,7 @@ struct SEigenvalue
     ESource source;
 };
 
-struct SSpectrum
+struct SEigenSystem
 {
     std::vector<SEigenvalue> values; // in the documented order
     MatrixXd vectors;                // the real eigenvectors when requested
@@ -185,7 +187,7 @@ bool IsSymmetric(const MatrixXd& a)
     return true;
 }
 
-SSpectrum SymmetricSpectrum(const MatrixXd& a, bool bVectors)
+SEigenSystem SymmetricEigenSystem(const MatrixXd& a, bool bVectors)
 {
     Eigen::SelfAdjointEigenSolver<MatrixXd> solver(a, bVectors ? Eigen::ComputeEigenvectors
                                                                : Eigen::EigenvaluesOnly);
@@ -195,19 +197,19 @@ SSpectrum SymmetricSpectrum(const MatrixXd& a, bool bVectors)
     }
     // Ascending from the solver; reversed here.
     const Index n = a.rows();
-    SSpectrum spectrum{{}, MatrixXd(), 0, false};
+    SEigenSystem solved{{}, MatrixXd(), 0, false};
     for (Index k = n - 1; k >= 0; --k)
     {
-        spectrum.values.push_back({solver.eigenvalues()(k), 0.0, k, ESource::RealVector});
+        solved.values.push_back({solver.eigenvalues()(k), 0.0, k, ESource::RealVector});
     }
     if (bVectors)
     {
-        spectrum.vectors = solver.eigenvectors().rowwise().reverse();
+        solved.vectors = solver.eigenvectors().rowwise().reverse();
     }
-    return spectrum;
+    return solved;
 }
 
-SSpectrum GeneralSpectrum(const MatrixXd& a, bool bVectors)
+SEigenSystem GeneralEigenSystem(const MatrixXd& a, bool bVectors)
 {
     Eigen::EigenSolver<MatrixXd> solver(a, bVectors);
     if (solver.info() != Eigen::Success)
@@ -217,63 +219,59 @@ SSpectrum GeneralSpectrum(const MatrixXd& a, bool bVectors)
     const Eigen::VectorXcd& lambda = solver.eigenvalues();
     const Index n = a.rows();
     const double dTolerance = kRealEigenvalueTolerance * static_cast<double>(n) * a.norm();
-    SSpectrum spectrum{{}, MatrixXd(), 0, false};
+    SEigenSystem solved{{}, MatrixXd(), 0, false};
     // The solver keeps the two members of a pair in consecutive places.
     for (Index k = 0; k < n; ++k)
     {
         const double dImag = std::fabs(lambda(k).imag());
         if (dImag == 0.0)
         {
-            spectrum.values.push_back({lambda(k).real(), 0.0, k, ESource::RealVector});
+            solved.values.push_back({lambda(k).real(), 0.0, k, ESource::RealVector});
             continue;
         }
         if (dImag <= dTolerance)
         {
-            spectrum.values.push_back({lambda(k).real(), 0.0, k, ESource::RealPart});
-            spectrum.values.push_back({lambda(k).real(), 0.0, k, ESource::ImaginaryPart});
+            solved.values.push_back({lambda(k).real(), 0.0, k, ESource::RealPart});
+            solved.values.push_back({lambda(k).real(), 0.0, k, ESource::ImaginaryPart});
         }
         else
         {
-            spectrum.values.push_back({lambda(k).real(), dImag, k, ESource::ComplexPair});
-            spectrum.bComplex = true;
+            solved.values.push_back({lambda(k).real(), dImag, k, ESource::ComplexPair});
+            solved.bComplex = true;
         }
         ++k;
     }
-    std::stable_sort(spectrum.values.begin(), spectrum.values.end(),
+    std::stable_sort(solved.values.begin(), solved.values.end(),
                      [](const SEigenvalue& x, const SEigenvalue& y)
                      { return x.dReal > y.dReal || (x.dReal == y.dReal && x.dImag > y.dImag); });
-    if (bVectors && !spectrum.bComplex)
+    if (bVectors && !solved.bComplex)
     {
-        const Eigen::MatrixXcd complexVectors = solver.eigenvectors();
-        spectrum.vectors.resize(n, n);
+        // Real eigenvectors as they are; for a pair a +- bi the real and the
+        // imaginary part of the eigenvector of a + bi, in consecutive columns.
+        const MatrixXd& pseudoVectors = solver.pseudoEigenvectors();
+        solved.vectors.resize(n, n);
         for (Index j = 0; j < n; ++j)
         {
-            const SEigenvalue& value = spectrum.values[static_cast<std::size_t>(j)];
-            if (value.source == ESource::ImaginaryPart)
-            {
-                spectrum.vectors.col(j) = complexVectors.col(value.nIndex).imag();
-            }
-            else
-            {
-                spectrum.vectors.col(j) = complexVectors.col(value.nIndex).real();
-            }
-            const double dLength = spectrum.vectors.col(j).norm();
+            const SEigenvalue& value = solved.values[static_cast<std::size_t>(j)];
+            const Index nOffset = value.source == ESource::ImaginaryPart ? 1 : 0;
+            solved.vectors.col(j) = pseudoVectors.col(value.nIndex + nOffset);
+            const double dLength = solved.vectors.col(j).norm();
             if (dLength > 0.0)
             {
-                spectrum.vectors.col(j) /= dLength;
+                solved.vectors.col(j) /= dLength;
             }
         }
     }
-    return spectrum;
+    return solved;
 }
 
-SSpectrum Spectrum(const CMatrix& a, bool bVectors)
+SEigenSystem EigenSystem(const CMatrix& a, bool bVectors)
 {
     const SScaled scaled = ToEigenSquare(a);
-    SSpectrum spectrum = IsSymmetric(scaled.values) ? SymmetricSpectrum(scaled.values, bVectors)
-                                                    : GeneralSpectrum(scaled.values, bVectors);
-    spectrum.nExponent = scaled.nExponent;
-    return spectrum;
+    SEigenSystem solved = IsSymmetric(scaled.values) ? SymmetricEigenSystem(scaled.values, bVectors)
+                                                     : GeneralEigenSystem(scaled.values, bVectors);
+    solved.nExponent = scaled.nExponent;
+    return solved;
 }
 
 // ---------------------------------------------------------------------------
@@ -318,9 +316,18 @@ VectorXd HessenbergPolynomial(const MatrixXd& h)
 // ---------------------------------------------------------------------------
 // The table's adapters
 
+void RequireOperands(std::span<const CMatrix> operands, std::size_t nCount)
+{
+    if (operands.size() != nCount)
+    {
+        throw EngineText::kIllegalOperation;
+    }
+}
+
 template <CMatrix (*Operation)(const CMatrix&)>
 std::vector<CMatrix> Single(std::span<const CMatrix> operands)
 {
+    RequireOperands(operands, 1);
     std::vector<CMatrix> results;
     results.push_back(Operation(operands[0]));
     return results;
@@ -329,11 +336,13 @@ std::vector<CMatrix> Single(std::span<const CMatrix> operands)
 template <std::vector<CMatrix> (*Operation)(const CMatrix&)>
 std::vector<CMatrix> Several(std::span<const CMatrix> operands)
 {
+    RequireOperands(operands, 1);
     return Operation(operands[0]);
 }
 
 std::vector<CMatrix> LeastSquaresOfPair(std::span<const CMatrix> operands)
 {
+    RequireOperands(operands, 2);
     std::vector<CMatrix> results;
     results.push_back(LeastSquares(operands[0], operands[1]));
     return results;
@@ -346,10 +355,10 @@ std::vector<CMatrix> LeastSquaresOfPair(std::span<const CMatrix> operands)
 
 CMatrix Eigenvalues(const CMatrix& a)
 {
-    const SSpectrum spectrum = Spectrum(a, false);
-    MatrixXd result = MatrixXd::Zero(a.m_nRows, spectrum.bComplex ? 2 : 1);
+    const SEigenSystem solved = EigenSystem(a, false);
+    MatrixXd result = MatrixXd::Zero(a.m_nRows, solved.bComplex ? 2 : 1);
     Index nRow = 0;
-    for (const SEigenvalue& value : spectrum.values)
+    for (const SEigenvalue& value : solved.values)
     {
         result(nRow, 0) = value.dReal;
         if (value.source == ESource::ComplexPair)
@@ -361,17 +370,17 @@ CMatrix Eigenvalues(const CMatrix& a)
         }
         ++nRow;
     }
-    return ToResult(result, spectrum.nExponent);
+    return ToResult(result, solved.nExponent);
 }
 
 CMatrix Eigenvectors(const CMatrix& a)
 {
-    SSpectrum spectrum = Spectrum(a, true);
-    if (spectrum.bComplex)
+    SEigenSystem solved = EigenSystem(a, true);
+    if (solved.bComplex)
     {
         throw MoreText::kComplexEigenvalues;
     }
-    MatrixXd& vectors = spectrum.vectors;
+    MatrixXd& vectors = solved.vectors;
     for (Index j = 0; j < vectors.cols(); ++j)
     {
         NormalizeSign(vectors, j);

@@ -1,4 +1,4 @@
-// Decompositions, spectra and solutions: the operations beyond the arithmetic
+// Decompositions, eigenvalues and solutions: the operations beyond the arithmetic
 // of Matrix.h, computed with Eigen 3 (the header itself needs no Eigen).
 //
 // Every operation takes its operands unchanged and returns new matrices, each
@@ -8,9 +8,10 @@
 // before any computation; a result that would hold one is refused as well.
 // No result holds -0: a zero always shows as 0.
 //
-// eps below is the spacing of doubles at 1, 2^-52. Where a matrix is large or
-// small enough to overflow or underflow inside a decomposition, the operation
-// first scales it by a power of two (exactly) and scales the result back.
+// eps below is the spacing of doubles at 1, 2^-52. Before a decomposition an
+// operand is scaled by a power of two (exactly) so that its largest magnitude
+// lies in [1/4, 1), and the result is scaled back: huge or tiny entries
+// neither overflow nor underflow on the way.
 #pragma once
 
 #include "Matrix.h"
@@ -126,8 +127,9 @@ CMatrix LeastSquares(const CMatrix& a, const CMatrix& b);
 CMatrix CharacteristicPolynomial(const CMatrix& a);
 
 // One button of these operations: its caption, how many selected objects it
-// takes, what it computes, and the computation. pCompute gets exactly
-// nOperands operands and returns the results, one window each.
+// takes, what it computes, and the computation. pCompute takes exactly
+// nOperands operands (any other count is refused with
+// EngineText::kIllegalOperation) and returns the results, one window each.
 struct SMoreOperation
 {
     const char* pCaption;

@@ -1,4 +1,4 @@
-// The decompositions and spectra of MoreOperations.h, checked by the
+// The decompositions and eigenvalues of MoreOperations.h, checked by the
 // properties that define them rather than by any library's digits.
 #include "EngineTestSupport.h"
 #include "MoreOperations.h"
