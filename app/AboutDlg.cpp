@@ -1,8 +1,8 @@
-#include "AboutDlg.h"
+#include "app/AboutDlg.h"
 
-#include "HelpWindow.h"
-#include "Metrics.h"
-#include "WindowRules.h"
+#include "app/HelpWindow.h"
+#include "platform/Metrics.h"
+#include "platform/WindowRules.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -12,13 +12,13 @@
 // needs from the operand views (their values, their shown sizes, the
 // result's name) is taken before the computation starts, and no view is
 // touched after it.
-#include "HollastrinDlg.h"
+#include "app/HollastrinDlg.h"
 
-#include "EntryControlView.h"
-#include "Matrix.h"
-#include "MessageBox.h"
-#include "ObjectFrame.h"
-#include "ProgressWatch.h"
+#include "engine/Matrix.h"
+#include "objects/EntryControlView.h"
+#include "objects/ObjectFrame.h"
+#include "platform/MessageBox.h"
+#include "platform/ProgressWatch.h"
 
 namespace
 {

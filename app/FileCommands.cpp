@@ -1,13 +1,13 @@
 // "File Load" and "File Save", their file dialogs, and object files named at
 // the start or dropped on the dialog.
-#include "HollastrinDlg.h"
+#include "app/HollastrinDlg.h"
 
-#include "EntryControlView.h"
-#include "FileDialog.h"
-#include "FileDrops.h"
-#include "Matrix.h"
-#include "MessageBox.h"
-#include "ObjectFile.h"
+#include "app/FileDialog.h"
+#include "app/ObjectFile.h"
+#include "engine/Matrix.h"
+#include "objects/EntryControlView.h"
+#include "platform/FileDrops.h"
+#include "platform/MessageBox.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

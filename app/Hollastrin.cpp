@@ -1,8 +1,8 @@
-#include "Hollastrin.h"
+#include "app/Hollastrin.h"
 
-#include "HollastrinDlg.h"
-#include "MessageBox.h"
-#include "Metrics.h"
+#include "app/HollastrinDlg.h"
+#include "platform/MessageBox.h"
+#include "platform/Metrics.h"
 
 #include <QApplication>
 #include <QCommandLineOption>

@@ -1,13 +1,13 @@
-#include "HollastrinDlg.h"
+#include "app/HollastrinDlg.h"
 
-#include "AboutDlg.h"
-#include "EntryControlView.h"
-#include "HelpWindow.h"
-#include "Matrix.h"
-#include "MessageBox.h"
-#include "Metrics.h"
-#include "ObjectFrame.h"
-#include "WindowRules.h"
+#include "app/AboutDlg.h"
+#include "app/HelpWindow.h"
+#include "engine/Matrix.h"
+#include "objects/EntryControlView.h"
+#include "objects/ObjectFrame.h"
+#include "platform/MessageBox.h"
+#include "platform/Metrics.h"
+#include "platform/WindowRules.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

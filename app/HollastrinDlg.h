@@ -2,8 +2,8 @@
 // the operation and file buttons, and the state the object windows share.
 #pragma once
 
-#include "ObjectRegistry.h"
-#include "Random.h"
+#include "objects/ObjectRegistry.h"
+#include "platform/Random.h"
 
 #include <QDialog>
 #include <QHash>

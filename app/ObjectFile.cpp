@@ -1,6 +1,6 @@
-#include "ObjectFile.h"
+#include "app/ObjectFile.h"
 
-#include "NumberText.h"
+#include "platform/NumberText.h"
 
 #include <charconv>
 #include <cmath>

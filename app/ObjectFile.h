@@ -7,7 +7,7 @@
 // Standard library only.
 #pragma once
 
-#include "Matrix.h"
+#include "engine/Matrix.h"
 
 #include <istream>
 #include <optional>

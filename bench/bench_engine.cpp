@@ -3,8 +3,8 @@
 // one row for each further operation (MoreOperations.h) on a 20 x 20 object.
 //
 //   bench_engine [Google Benchmark options, e.g. --benchmark_filter=Determinant]
-#include "Matrix.h"
-#include "MoreOperations.h"
+#include "engine/Matrix.h"
+#include "engine/MoreOperations.h"
 
 #include <Eigen/Dense>
 #include <benchmark/benchmark.h>

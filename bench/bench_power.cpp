@@ -4,8 +4,8 @@
 // so show what the full chain of products costs.
 //
 //   bench_power [--quick]     (--quick: leave out the exponent 10^7)
-#include "Matrix.h"
-#include "Progress.h"
+#include "engine/Matrix.h"
+#include "engine/Progress.h"
 
 #include <array>
 #include <chrono>

@@ -1,13 +1,13 @@
 // Timings of the windowing side on the offscreen platform, each up to the
 // point where the result is painted. Real time; read the medians.
-#include "EntryControl.h"
-#include "EntryControlView.h"
-#include "HollastrinDlg.h"
-#include "Matrix.h"
-#include "MessageBox.h"
-#include "Metrics.h"
-#include "ObjectFrame.h"
-#include "ProgressWatch.h"
+#include "app/HollastrinDlg.h"
+#include "engine/Matrix.h"
+#include "objects/EntryControl.h"
+#include "objects/EntryControlView.h"
+#include "objects/ObjectFrame.h"
+#include "platform/MessageBox.h"
+#include "platform/Metrics.h"
+#include "platform/ProgressWatch.h"
 
 #include <benchmark/benchmark.h>
 

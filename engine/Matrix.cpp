@@ -10,9 +10,9 @@
 //
 // Long operations report their progress (Progress.h) between units of work;
 // a sink that throws ends them with nothing changed and nothing leaked.
-#include "Matrix.h"
+#include "engine/Matrix.h"
 
-#include "Progress.h"
+#include "engine/Progress.h"
 
 #include <algorithm>
 #include <cmath>

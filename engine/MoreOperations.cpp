@@ -3,7 +3,7 @@
 // Each operation copies its operands into Eigen (refusing non-finite values
 // there), works on the copies, and copies the result back only after checking
 // that every value is finite.
-#include "MoreOperations.h"
+#include "engine/MoreOperations.h"
 
 #include <Eigen/Dense>
 

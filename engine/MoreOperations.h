@@ -14,7 +14,7 @@
 // neither overflow nor underflow on the way.
 #pragma once
 
-#include "Matrix.h"
+#include "engine/Matrix.h"
 
 #include <array>
 #include <span>

@@ -1,4 +1,4 @@
-#include "Progress.h"
+#include "engine/Progress.h"
 
 IProgressSink* ProgressDetail::g_pInstalledSink = nullptr;
 

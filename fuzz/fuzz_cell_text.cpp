@@ -6,7 +6,7 @@
 // ParseNumberPrefix, checked against the C library's strtod.
 
 #include "FuzzSupport.h"
-#include "NumberText.h"
+#include "platform/NumberText.h"
 
 #include <cmath>
 #include <cstddef>

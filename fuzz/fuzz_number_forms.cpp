@@ -5,7 +5,7 @@
 // digits (an infinity when that rounding passes the largest double).
 
 #include "FuzzSupport.h"
-#include "NumberText.h"
+#include "platform/NumberText.h"
 
 #include <cmath>
 #include <cstddef>

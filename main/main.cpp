@@ -1,4 +1,4 @@
-#include "Hollastrin.h"
+#include "app/Hollastrin.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "EntryControl.h"
+#include "objects/EntryControl.h"
 
-#include "FileDrops.h"
+#include "platform/FileDrops.h"
 
 #include <QDropEvent>
 #include <QKeyEvent>

@@ -1,11 +1,11 @@
-#include "EntryControlView.h"
+#include "objects/EntryControlView.h"
 
-#include "EntryControl.h"
-#include "Matrix.h"
-#include "MessageBox.h"
-#include "Metrics.h"
-#include "NumberText.h"
-#include "ObjectRegistry.h"
+#include "engine/Matrix.h"
+#include "objects/EntryControl.h"
+#include "objects/ObjectRegistry.h"
+#include "platform/MessageBox.h"
+#include "platform/Metrics.h"
+#include "platform/NumberText.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>

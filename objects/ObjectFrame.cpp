@@ -1,10 +1,10 @@
-#include "ObjectFrame.h"
+#include "objects/ObjectFrame.h"
 
-#include "EntryControl.h"
-#include "EntryControlView.h"
-#include "FileDrops.h"
-#include "Metrics.h"
-#include "ObjectRegistry.h"
+#include "objects/EntryControl.h"
+#include "objects/EntryControlView.h"
+#include "objects/ObjectRegistry.h"
+#include "platform/FileDrops.h"
+#include "platform/Metrics.h"
 
 #include <QClipboard>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "ObjectRegistry.h"
+#include "objects/ObjectRegistry.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "FileDrops.h"
+#include "platform/FileDrops.h"
 
 #include <QMimeData>
 #include <QUrl>

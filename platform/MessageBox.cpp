@@ -1,6 +1,6 @@
-#include "MessageBox.h"
+#include "platform/MessageBox.h"
 
-#include "WindowRules.h"
+#include "platform/WindowRules.h"
 
 #include <QMessageBox>
 #include <QPointer>

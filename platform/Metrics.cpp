@@ -1,4 +1,4 @@
-#include "Metrics.h"
+#include "platform/Metrics.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "ProgressWatch.h"
+#include "platform/ProgressWatch.h"
 
-#include "MessageBox.h"
+#include "platform/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>

@@ -14,7 +14,7 @@
 // between the start of a command and the moment the main dialog is blocked.
 #pragma once
 
-#include "Progress.h"
+#include "engine/Progress.h"
 
 #include <QElapsedTimer>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "WindowRules.h"
+#include "platform/WindowRules.h"
 
 #include <QEvent>
 #include <QObject>

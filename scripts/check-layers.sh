@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Keeps the layers one way: engine <- platform <- objects <- app <- main.
-# Fails, naming file and line, when a file includes a header of a folder
-# above its own, or when the engine includes anything of Qt.
+# Every include of the program's own headers names its folder
+# ("engine/Matrix.h"); the check reads the folder from the include itself and
+# fails, naming file and line, when a file includes a header of a folder above
+# its own, names one of the program's headers without its folder, or when the
+# engine includes anything of Qt.
 # Usage: scripts/check-layers.sh [source root]
 set -uo pipefail
 
@@ -15,25 +18,25 @@ rank() {
     echo -1
 }
 
-# Where each header lives, by file name (the include paths are flat).
-declare -A home
-while read -r path; do
-    home[$(basename "$path")]=${path%%/*}
-done < <(find "${folders[@]}" -type f \( -name '*.h' -o -name '*.hpp' \) 2>/dev/null)
-
 failures=0
 while read -r file; do
     folder=${file%%/*}
     own=$(rank "$folder")
     while IFS=: read -r line text; do
-        if [[ $text =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^\"]+)\" ]]; then
-            header=$(basename "${BASH_REMATCH[1]}")
-            target=${home[$header]:-}
-            [ -n "$target" ] || continue
+        if [[ $text =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^\"/]+)/[^\"]+\" ]]; then
+            target=${BASH_REMATCH[1]}
             if [ "$(rank "$target")" -gt "$own" ]; then
-                echo "$file:$line: includes $target/$header, a folder above $folder/"
+                echo "$file:$line: includes a header of $target/, a folder above $folder/"
                 failures=$((failures + 1))
             fi
+        elif [[ $text =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^\"/]+)\" ]]; then
+            header=${BASH_REMATCH[1]}
+            for other in "${folders[@]}"; do
+                if [ -f "$other/$header" ]; then
+                    echo "$file:$line: includes $header without its folder ($other/$header)"
+                    failures=$((failures + 1))
+                fi
+            done
         elif [ "$folder" = engine ] && [[ $text =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\<(Q[A-Za-z]*)\> ]]; then
             echo "$file:$line: the engine uses the standard library only, not <${BASH_REMATCH[1]}>"
             failures=$((failures + 1))
@@ -42,7 +45,7 @@ while read -r file; do
 done < <(find "${folders[@]}" -type f \( -name '*.h' -o -name '*.cpp' \) 2>/dev/null | sort)
 
 if [ "$failures" -gt 0 ]; then
-    echo "layers: $failures upward include(s)"
+    echo "layers: $failures include(s) out of line"
     exit 1
 fi
-echo "layers: every include points down or sideways"
+echo "layers: every include names its folder and points down or sideways"

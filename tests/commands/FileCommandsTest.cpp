@@ -1,8 +1,8 @@
 // "File Save" and "File Load" through the real main dialog.
 #include "WindowTest.h"
 
-#include "FileDialog.h"
-#include "Matrix.h"
+#include "app/FileDialog.h"
+#include "engine/Matrix.h"
 
 #include <QApplication>
 #include <QComboBox>

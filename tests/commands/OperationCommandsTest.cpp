@@ -1,7 +1,7 @@
 // The fifteen operation commands: selection rules, results and messages.
 #include "WindowTest.h"
 
-#include "Matrix.h"
+#include "engine/Matrix.h"
 
 #include <QPointer>
 

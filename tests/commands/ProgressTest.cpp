@@ -2,9 +2,9 @@
 // stay usable (and closable) while a command computes.
 #include "WindowTest.h"
 
-#include "Matrix.h"
-#include "Progress.h"
-#include "ProgressWatch.h"
+#include "engine/Matrix.h"
+#include "engine/Progress.h"
+#include "platform/ProgressWatch.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -2,7 +2,7 @@
 // comparing them bit for bit, and checking the thrown message texts.
 #pragma once
 
-#include "Matrix.h"
+#include "engine/Matrix.h"
 
 #include <gtest/gtest.h>
 

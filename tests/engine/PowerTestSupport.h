@@ -3,7 +3,7 @@
 #pragma once
 
 #include "EngineTestSupport.h"
-#include "Progress.h"
+#include "engine/Progress.h"
 
 #include <random>
 #include <stdexcept>

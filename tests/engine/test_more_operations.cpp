@@ -1,7 +1,7 @@
 // The decompositions and eigenvalues of MoreOperations.h, checked by the
 // properties that define them rather than by any library's digits.
 #include "EngineTestSupport.h"
-#include "MoreOperations.h"
+#include "engine/MoreOperations.h"
 
 #include <algorithm>
 #include <cmath>

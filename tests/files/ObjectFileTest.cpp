@@ -1,5 +1,5 @@
-#include "ObjectFile.h"
-#include "NumberText.h"
+#include "app/ObjectFile.h"
+#include "platform/NumberText.h"
 
 #include <gtest/gtest.h>
 

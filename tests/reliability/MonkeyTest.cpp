@@ -10,10 +10,10 @@
 // (scripts/monkey.sh); a failure prints the seed and the last actions.
 #include "ReliabilitySupport.h"
 
-#include "FileDialog.h"
-#include "Matrix.h"
-#include "NumberText.h"
-#include "ProgressWatch.h"
+#include "app/FileDialog.h"
+#include "engine/Matrix.h"
+#include "platform/NumberText.h"
+#include "platform/ProgressWatch.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "ReliabilitySupport.h"
 
-#include "FileDialog.h"
+#include "app/FileDialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>

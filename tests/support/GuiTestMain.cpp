@@ -1,6 +1,6 @@
 // Runs a suite of window tests inside one QApplication, without a screen
 // unless a platform is named.
-#include "Metrics.h"
+#include "platform/Metrics.h"
 
 #include <QApplication>
 

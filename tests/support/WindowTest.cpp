@@ -1,6 +1,6 @@
 #include "WindowTest.h"
 
-#include "FileDialog.h"
+#include "app/FileDialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -4,12 +4,12 @@
 // suites' fixtures below are this one under their own names.
 #pragma once
 
-#include "EntryControl.h"
-#include "EntryControlView.h"
-#include "FileDialog.h"
-#include "HollastrinDlg.h"
-#include "MessageBox.h"
-#include "ObjectFrame.h"
+#include "app/FileDialog.h"
+#include "app/HollastrinDlg.h"
+#include "objects/EntryControl.h"
+#include "objects/EntryControlView.h"
+#include "objects/ObjectFrame.h"
+#include "platform/MessageBox.h"
 
 #include <QList>
 #include <QPoint>

@@ -1,9 +1,9 @@
 // Creating objects (budget, numbering, random values), the object list as a
 // launcher, Cmp and "Close  All  Objects".
-#include "Matrix.h"
-#include "NumberText.h"
-#include "Random.h"
 #include "WindowTest.h"
+#include "engine/Matrix.h"
+#include "platform/NumberText.h"
+#include "platform/Random.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // The main dialog: controls, texts, the system menu stand-in, the About box,
 // ending, and the message box itself.
-#include "AboutDlg.h"
-#include "HelpWindow.h"
-#include "Hollastrin.h"
-#include "Metrics.h"
 #include "WindowTest.h"
+#include "app/AboutDlg.h"
+#include "app/HelpWindow.h"
+#include "app/Hollastrin.h"
+#include "platform/Metrics.h"
 
 #include <QApplication>
 #include <QComboBox>

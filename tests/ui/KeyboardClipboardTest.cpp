@@ -1,11 +1,11 @@
 // The keyboard side of the windows: Ctrl+Space selection, F1 help, the names
 // screen readers read, the object clipboard (Ctrl+Shift+C, Ctrl+Shift+V) beside
 // the cells' own Ctrl+C and Ctrl+V, and the start without a window system.
-#include "AboutDlg.h"
-#include "HelpWindow.h"
-#include "Hollastrin.h"
-#include "Matrix.h"
 #include "WindowTest.h"
+#include "app/AboutDlg.h"
+#include "app/HelpWindow.h"
+#include "app/Hollastrin.h"
+#include "engine/Matrix.h"
 
 #include <QAccessible>
 #include <QApplication>

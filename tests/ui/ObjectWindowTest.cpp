@@ -1,8 +1,8 @@
 // Object windows: geometry, titles, cascade, labels, Tab, focus, selection
 // and its highlight, reading cells, closing.
-#include "Matrix.h"
-#include "Metrics.h"
 #include "WindowTest.h"
+#include "engine/Matrix.h"
+#include "platform/Metrics.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -6,13 +6,13 @@
 //
 // Ends by itself; exits with 1 when a step opened no window (the message that
 // the program showed instead is printed) or the picture could not be saved.
-#include "EntryControl.h"
-#include "EntryControlView.h"
-#include "Hollastrin.h"
-#include "HollastrinDlg.h"
-#include "MessageBox.h"
-#include "Metrics.h"
-#include "ObjectFrame.h"
+#include "app/Hollastrin.h"
+#include "app/HollastrinDlg.h"
+#include "objects/EntryControl.h"
+#include "objects/EntryControlView.h"
+#include "objects/ObjectFrame.h"
+#include "platform/MessageBox.h"
+#include "platform/Metrics.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,10 +1,10 @@
 // Builds the real main dialog, opens a few objects and selects one, so that a
 // screenshot shows the program at work. Ends by itself after a while.
-#include "EntryControlView.h"
-#include "Hollastrin.h"
-#include "HollastrinDlg.h"
-#include "Metrics.h"
-#include "ObjectFrame.h"
+#include "app/Hollastrin.h"
+#include "app/HollastrinDlg.h"
+#include "objects/EntryControlView.h"
+#include "objects/ObjectFrame.h"
+#include "platform/Metrics.h"
 
 #include <QApplication>
 #include <QComboBox>
