@@ -89,7 +89,9 @@ QStringList PartNames(const SMoreOperation& op)
 } // namespace
 
 CMoreOperationsDlg::CMoreOperationsDlg(CHollastrinDlg* pMainDlg)
-    : QDialog(pMainDlg, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    // A dialog rather than a tool window, whose parent's window shortcuts
+    // would also be live in it and make its own F1 ambiguous.
+    : QDialog(pMainDlg, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowCloseButtonHint),
       m_pMainDlg(pMainDlg)
 {
