@@ -20,6 +20,8 @@
 #include "platform/MessageBox.h"
 #include "platform/ProgressWatch.h"
 
+#include <vector>
+
 namespace
 {
 // A number result is opened as an ordinary 1 x 1 object.
@@ -122,18 +124,20 @@ const TwoObjectOperation kCmp{nullptr, nullptr, nullptr, ReportComparison};
 // and no operand view is touched after a box or once the computation has
 // started. A cancelled computation ends the command like an error, without
 // a message.
-void RunOneObjectCommand(CHollastrinDlg& dlg, const OneObjectOperation& op)
+//
+// The flow of every command: the selection check, then body on the selected
+// views (the second null for a one-object command), whose refusals thrown as
+// text are shown; then the selection is cleared.
+template <class Body> void RunOnSelection(CHollastrinDlg& dlg, int nOperands, Body&& body)
 {
-    if (!dlg.HoldsOneSelected())
+    if (!(nOperands == 1 ? dlg.HoldsOneSelected() : dlg.HoldsTwoSelected()))
         return;
 
     CEntryControlView* pFirst = dlg.Registry().SelectedList().at(0);
+    CEntryControlView* pSecond = nOperands == 2 ? dlg.Registry().SelectedList().at(1) : nullptr;
     try
     {
-        const CMatrix a(pFirst);
-        const QString name = CHollastrinDlg::ResultName(op.pPrefix, pFirst, nullptr);
-        const CMatrix result = ComputeWithProgress(&dlg, name, [&] { return op.pCompute(a); });
-        dlg.CreateResultObject(result, name);
+        body(pFirst, pSecond);
     }
     catch (const char* pText)
     {
@@ -142,48 +146,60 @@ void RunOneObjectCommand(CHollastrinDlg& dlg, const OneObjectOperation& op)
     catch (const CComputationCancelled&)
     {
     }
-    dlg.DeselectOne();
+    if (nOperands == 1)
+        dlg.DeselectOne();
+    else
+        dlg.DeselectTwo();
+}
+
+// Computes the results under the progress watch (labelled strLabel) and opens
+// them under the names, in order; throws the budget text, opening none, when
+// they would not all fit.
+template <class Compute>
+void ComputeAndOpen(CHollastrinDlg& dlg, const QString& strLabel, const QStringList& names,
+                    Compute&& compute)
+{
+    const std::vector<CMatrix> results = ComputeWithProgress(&dlg, strLabel, compute);
+    long long nCells = 0;
+    for (const CMatrix& result : results)
+        nCells += static_cast<long long>(result.m_nRows) * result.m_nCols;
+    if (nCells + dlg.Registry().EditControlCount() > kMaxEditControls)
+        throw static_cast<const char*>(MessageText::kBudgetReached);
+    for (std::size_t k = 0; k < results.size(); ++k)
+        dlg.CreateResultObject(results[k], names.value(static_cast<qsizetype>(k)));
+}
+
+void RunOneObjectCommand(CHollastrinDlg& dlg, const OneObjectOperation& op)
+{
+    RunOnSelection(dlg, 1,
+                   [&](CEntryControlView* pFirst, CEntryControlView*)
+                   {
+                       const CMatrix a(pFirst);
+                       const QString name = CHollastrinDlg::ResultName(op.pPrefix, pFirst, nullptr);
+                       ComputeAndOpen(dlg, name, {name},
+                                      [&] { return std::vector<CMatrix>{op.pCompute(a)}; });
+                   });
 }
 
 void RunTwoObjectCommand(CHollastrinDlg& dlg, const TwoObjectOperation& op)
 {
-    if (!dlg.HoldsTwoSelected())
-        return;
-
-    CEntryControlView* pFirst = dlg.Registry().SelectedList().at(0);
-    CEntryControlView* pSecond = dlg.Registry().SelectedList().at(1);
-    const char* pShapeMessage = op.pCheckShapes ? op.pCheckShapes(*pFirst, *pSecond) : nullptr;
-    if (pShapeMessage)
-    {
-        AppMessageBox(pShapeMessage);
-    }
-    else
-    {
-        try
-        {
-            const CMatrix a(pFirst);
-            const CMatrix b(pSecond);
-            if (op.pReport)
-            {
-                op.pReport(a, b);
-            }
-            else
-            {
-                const QString name = CHollastrinDlg::ResultName(op.pPrefix, pFirst, pSecond);
-                const CMatrix result =
-                    ComputeWithProgress(&dlg, name, [&] { return op.pCompute(a, b); });
-                dlg.CreateResultObject(result, name);
-            }
-        }
-        catch (const char* pText)
-        {
-            AppMessageBox(pText);
-        }
-        catch (const CComputationCancelled&)
-        {
-        }
-    }
-    dlg.DeselectTwo();
+    RunOnSelection(dlg, 2,
+                   [&](CEntryControlView* pFirst, CEntryControlView* pSecond)
+                   {
+                       if (op.pCheckShapes)
+                           if (const char* pShapeMessage = op.pCheckShapes(*pFirst, *pSecond))
+                               throw pShapeMessage;
+                       const CMatrix a(pFirst);
+                       const CMatrix b(pSecond);
+                       if (op.pReport)
+                       {
+                           op.pReport(a, b);
+                           return;
+                       }
+                       const QString name = CHollastrinDlg::ResultName(op.pPrefix, pFirst, pSecond);
+                       ComputeAndOpen(dlg, name, {name},
+                                      [&] { return std::vector<CMatrix>{op.pCompute(a, b)}; });
+                   });
 }
 } // namespace
 
@@ -265,4 +281,27 @@ void CHollastrinDlg::OnSlv()
 void CHollastrinDlg::OnCmp()
 {
     RunTwoObjectCommand(*this, kCmp);
+}
+
+void CHollastrinDlg::RunObjectCommand(int nOperands, const QString& caption,
+                                      const QStringList& parts, const ResultsCompute& compute)
+{
+    RunOnSelection(*this, nOperands,
+                   [&](CEntryControlView* pFirst, CEntryControlView* pSecond)
+                   {
+                       std::vector<CMatrix> operands;
+                       operands.emplace_back(pFirst);
+                       if (pSecond)
+                           operands.emplace_back(pSecond);
+                       // "1)" or "1,2)": the operands' part of every name.
+                       const QString operandNames = ResultName("", pFirst, pSecond);
+                       const QString single = caption + QLatin1Char('(') + operandNames;
+                       QStringList names;
+                       for (const QString& part : parts)
+                           names << caption + QLatin1Char('.') + part + QLatin1Char('(') +
+                                        operandNames;
+                       if (names.isEmpty())
+                           names << single;
+                       ComputeAndOpen(*this, single, names, [&] { return compute(operands); });
+                   });
 }

@@ -1,7 +1,9 @@
 #include "app/HollastrinDlg.h"
 
 #include "app/AboutDlg.h"
+#include "app/GroupBox.h"
 #include "app/HelpWindow.h"
+#include "app/MoreOperationsDlg.h"
 #include "engine/Matrix.h"
 #include "objects/EntryControlView.h"
 #include "objects/ObjectFrame.h"
@@ -22,6 +24,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 #include <ctime>
@@ -86,31 +89,6 @@ constexpr ControlTemplate kTemplate[] = {
     {Kind::Button, IDC_CLOSE_ALL_OBJECTS, "Close  All  Objects", 35, 194, 109, 15, &D::OnCloseAllObjects},
 };
 // clang-format on
-
-// A group box in the classic manner: an etched frame whose top line runs
-// through the middle of the centred caption.
-class CGroupBox : public QGroupBox
-{
-public:
-    using QGroupBox::QGroupBox;
-
-protected:
-    void paintEvent(QPaintEvent* /*pEvent*/) override
-    {
-        QPainter painter(this);
-        const QFontMetrics metrics(font());
-        const QRect frame = rect().adjusted(0, metrics.height() / 2, -2, -2);
-        painter.setPen(palette().color(QPalette::Dark));
-        painter.drawRect(frame);
-        painter.setPen(palette().color(QPalette::Light));
-        painter.drawRect(frame.translated(1, 1));
-        const int textWidth = metrics.horizontalAdvance(title());
-        QRect textRect((width() - textWidth) / 2 - 2, 0, textWidth + 4, metrics.height());
-        painter.fillRect(textRect, palette().color(QPalette::Window));
-        painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(textRect, Qt::AlignCenter, title());
-    }
-};
 
 // The pixels below a drop-down box that its template gives to the list.
 constexpr char kListHeightProperty[] = "quindleListHeight";
@@ -321,6 +299,10 @@ void CHollastrinDlg::OnSysCommand(unsigned nID, long /*lParam*/)
 void CHollastrinDlg::SetUpKeyboard()
 {
     AddHelpKey(this);
+    auto* pMoreKey =
+        new QShortcut(QKeySequence(QString::fromUtf8(kMoreOperationsKey)), this); // its child
+    pMoreKey->setContext(Qt::WindowShortcut);
+    connect(pMoreKey, &QShortcut::activated, this, &CHollastrinDlg::OnMoreOperations);
     // Buttons, labels and group boxes are named by their captions; the two
     // size lists and the object list have none of their own.
     const struct
@@ -345,6 +327,20 @@ void CHollastrinDlg::OnHelp()
     ShowHelp();
 }
 
+void CHollastrinDlg::OnMoreOperations()
+{
+    if (!m_pMoreOperations)
+        m_pMoreOperations = new CMoreOperationsDlg(this); // a child: it ends with the dialog
+    m_pMoreOperations->show();
+    m_pMoreOperations->raise();
+    m_pMoreOperations->activateWindow();
+}
+
+CMoreOperationsDlg* CHollastrinDlg::MoreOperationsWindow() const
+{
+    return static_cast<CMoreOperationsDlg*>(m_pMoreOperations.data());
+}
+
 void CHollastrinDlg::OnDestroy()
 {
     CloseHelp();
@@ -352,6 +348,8 @@ void CHollastrinDlg::OnDestroy()
 
 void CHollastrinDlg::done(int nResult)
 {
+    if (m_pMoreOperations)
+        m_pMoreOperations->close();
     OnCloseAllObjects();
     OnDestroy();
     QDialog::done(nResult);
@@ -365,6 +363,8 @@ void CHollastrinDlg::contextMenuEvent(QContextMenuEvent* pEvent)
     menu.addSeparator();
     menu.addAction(QString::fromUtf8(kAboutMenuText), this,
                    [this] { OnSysCommand(IDM_ABOUTBOX, 0); });
+    menu.addAction(QString::fromUtf8(kMoreOperationsMenuText), this,
+                   &CHollastrinDlg::OnMoreOperations);
     QPointer<CHollastrinDlg> pThis(this);
     menu.exec(pEvent->globalPos());
     if (pThis)

@@ -9,12 +9,18 @@
 #include <QHash>
 #include <QIcon>
 #include <QList>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
 
 class CEntryControlView;
 class CMatrix;
+class CMoreOperationsDlg;
 class QComboBox;
 class QListWidget;
 
@@ -55,6 +61,9 @@ enum : int
 inline constexpr unsigned IDM_ABOUTBOX = 0x0010;
 // The text of the About item.
 inline constexpr char kAboutMenuText[] = "&About Hollastrin...";
+// The context-menu item and the key that open the "More Operations" window.
+inline constexpr char kMoreOperationsMenuText[] = "&More Operations...";
+inline constexpr char kMoreOperationsKey[] = "Ctrl+M";
 // Largest number of cells open at once.
 inline constexpr int kMaxEditControls = 4999;
 
@@ -126,6 +135,24 @@ public:
     void OnTrc();
     void OnSlv();
 
+    // What a command computes from its operands' matrices (one or two, in
+    // order of selection): the results, one window each.
+    using ResultsCompute = std::function<std::vector<CMatrix>(std::span<const CMatrix>)>;
+    // Runs a command on nOperands (1 or 2) selected objects as the operation
+    // buttons do: the selection checks, the cells read, the computation under
+    // the progress watch, the results opened, a refusal shown, the selection
+    // cleared. A single result is named caption(1) or caption(1,2); several
+    // are named caption.part(1), one part name each, in the order of the
+    // results. The results open only when they all fit in the cell budget
+    // together; otherwise none opens.
+    void RunObjectCommand(int nOperands, const QString& caption, const QStringList& parts,
+                          const ResultsCompute& compute);
+
+    // The "More Operations" window: opens it, or brings it forward.
+    void OnMoreOperations();
+    // The window while it exists, else null.
+    CMoreOperationsDlg* MoreOperationsWindow() const;
+
     // Object files.
     void OnFileLoad();
     void OnFileSave();
@@ -183,4 +210,6 @@ private:
 
     CObjectRegistry m_Registry;
     QHash<int, QWidget*> m_Controls;
+    // A child window: it ends with the dialog.
+    QPointer<QDialog> m_pMoreOperations;
 };

@@ -75,6 +75,16 @@ messages=(
     "Error reading file path - check format."
     "The output file could not be opened."
     "The output file could not be written."
+    "The selected object must contain only finite numbers."
+    "The first selected object must contain only finite numbers."
+    "The second selected object must contain only finite numbers."
+    "The result contains a value that is not a finite number - it will not be shown."
+    "The eigenvalue iteration did not converge - the result will not be calculated."
+    "The selected matrix has complex eigenvalues - the eigenvectors will not be calculated."
+    "The selected matrix does not have a full set of independent eigenvectors - the eigenvectors will not be calculated."
+    "The selected object does not have full rank - the condition number is infinite."
+    "The null space of the selected object holds only the zero vector."
+    "The second selected object must be a column vector with as many rows as the first."
 )
 for m in "${messages[@]}"; do
     grep -qF -- "$m" <<<"$text" || fail "help does not quote: $m"
@@ -83,6 +93,7 @@ done
 buttons=(Mag Dot Crs Ang Add Sub Mul Pow Trp Cof Adj Inv Det Trc Slv Cmp
          "Zeroed Object" "Random Object" "File Save" "File Load" "Close All Objects"
          Help Close "Select Rows" "Select Columns"
+         "More Operations" Eig Vec Chp Qr Lu Svd Rank Tr Nrm Cond Rref Pinv Null Lsq Ctrl+M
          Tab Ctrl+Space Ctrl+Shift+C Ctrl+Shift+V F1 Escape
          "quindle FILE..." "quindle --help" "drop")
 for b in "${buttons[@]}"; do

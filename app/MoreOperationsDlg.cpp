@@ -1,0 +1,166 @@
+#include "app/MoreOperationsDlg.h"
+
+#include "app/GroupBox.h"
+#include "app/HelpWindow.h"
+#include "app/HollastrinDlg.h"
+#include "engine/MoreOperations.h"
+#include "platform/Metrics.h"
+
+#include <QPushButton>
+#include <QStringList>
+
+#include <cstring>
+
+namespace
+{
+enum class Kind
+{
+    // A button of kMoreOperations: its caption names the operation, which
+    // gives its tooltip and what a click runs.
+    Operation,
+    Button,
+    Group,
+};
+
+using Handler = void (CMoreOperationsDlg::*)();
+
+// One control of the window: kind, identifier, text and rectangle in dialog
+// units, in creation order; for a plain button, what a click runs.
+struct ControlTemplate
+{
+    Kind kind;
+    int nID;
+    const char* pText;
+    int x, y, w, h;
+    Handler handler = nullptr;
+};
+
+using D = CMoreOperationsDlg;
+// Four groups of one row each, 30 units tall with 3 between them; the rows
+// of three are centred in their group.
+// clang-format off
+constexpr ControlTemplate kTemplate[] = {
+    {Kind::Operation, IDC_MORE_EIG, "Eig", 21, 14, 23, 16},
+    {Kind::Operation, IDC_MORE_VEC, "Vec", 47, 14, 23, 16},
+    {Kind::Operation, IDC_MORE_CHP, "Chp", 73, 14, 23, 16},
+    {Kind::Operation, IDC_MORE_QR, "Qr", 21, 47, 23, 16},
+    {Kind::Operation, IDC_MORE_LU, "Lu", 47, 47, 23, 16},
+    {Kind::Operation, IDC_MORE_SVD, "Svd", 73, 47, 23, 16},
+    {Kind::Operation, IDC_MORE_RANK, "Rank", 8, 80, 23, 16},
+    {Kind::Operation, IDC_MORE_TR, "Tr", 34, 80, 23, 16},
+    {Kind::Operation, IDC_MORE_NRM, "Nrm", 60, 80, 23, 16},
+    {Kind::Operation, IDC_MORE_COND, "Cond", 86, 80, 23, 16},
+    {Kind::Operation, IDC_MORE_RREF, "Rref", 8, 113, 23, 16},
+    {Kind::Operation, IDC_MORE_PINV, "Pinv", 34, 113, 23, 16},
+    {Kind::Operation, IDC_MORE_NULL, "Null", 60, 113, 23, 16},
+    {Kind::Operation, IDC_MORE_LSQ, "Lsq", 86, 113, 23, 16},
+    {Kind::Button, IDC_MORE_HELP, "Help", 4, 138, 53, 15, &D::OnHelp},
+    {Kind::Button, IDC_MORE_CLOSE, "Close", 60, 138, 53, 15, &D::reject},
+    {Kind::Group, -1, "Spectral", 4, 4, 109, 30},
+    {Kind::Group, -1, "Factorisations", 4, 37, 109, 30},
+    {Kind::Group, -1, "Numbers", 4, 70, 109, 30},
+    {Kind::Group, -1, "Solving", 4, 103, 109, 30},
+};
+// clang-format on
+
+// The window's size in dialog units, and its distance from the main dialog.
+constexpr int kWidthDlu = 117;
+constexpr int kHeightDlu = 157;
+constexpr int kGapDlu = 2;
+
+const SMoreOperation* FindOperation(const char* pCaption)
+{
+    for (const SMoreOperation& op : kMoreOperations)
+        if (std::strcmp(op.pCaption, pCaption) == 0)
+            return &op;
+    return nullptr;
+}
+
+// The windows of an operation with several results, named Qr.Q(1), Qr.R(1)
+// and Lu.P(1), Lu.L(1), Lu.U(1): one part name per result, in its order.
+QStringList PartNames(const SMoreOperation& op)
+{
+    if (std::strcmp(op.pCaption, "Qr") == 0)
+        return {QStringLiteral("Q"), QStringLiteral("R")};
+    if (std::strcmp(op.pCaption, "Lu") == 0)
+        return {QStringLiteral("P"), QStringLiteral("L"), QStringLiteral("U")};
+    return {};
+}
+} // namespace
+
+CMoreOperationsDlg::CMoreOperationsDlg(CHollastrinDlg* pMainDlg)
+    // A dialog rather than a tool window, whose parent's window shortcuts
+    // would also be live in it and make its own F1 ambiguous.
+    : QDialog(pMainDlg, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowCloseButtonHint),
+      m_pMainDlg(pMainDlg)
+{
+    setWindowTitle(QString::fromUtf8(kMoreOperationsTitle));
+    setFont(Metrics::DialogFont());
+    setFixedSize(Metrics::DluToPixelsX(kWidthDlu), Metrics::DluToPixelsY(kHeightDlu));
+    // To the right of the main dialog, level with its top.
+    const QRect mainFrame = pMainDlg->frameGeometry();
+    move(mainFrame.right() + 1 + Metrics::DluToPixelsX(kGapDlu), mainFrame.top());
+    CreateControls();
+    AddHelpKey(this);
+}
+
+void CMoreOperationsDlg::CreateControls()
+{
+    for (const ControlTemplate& t : kTemplate)
+    {
+        const QString text = QString::fromUtf8(t.pText);
+        QWidget* pControl = nullptr;
+        if (t.kind == Kind::Group)
+        {
+            auto* pGroup = new CGroupBox(text, this);
+            pGroup->setAlignment(Qt::AlignHCenter);
+            pControl = pGroup;
+        }
+        else
+        {
+            auto* pButton = new QPushButton(text, this);
+            pButton->setAutoDefault(false);
+            pButton->setFocusPolicy(Qt::ClickFocus);
+            if (t.kind == Kind::Operation)
+            {
+                const SMoreOperation* pOp = FindOperation(t.pText);
+                if (pOp)
+                {
+                    pButton->setToolTip(QString::fromUtf8(pOp->pDescription));
+                    connect(pButton, &QPushButton::clicked, this,
+                            [this, pOp] { RunOperation(*pOp); });
+                }
+            }
+            else if (t.handler)
+            {
+                connect(pButton, &QPushButton::clicked, this, t.handler);
+            }
+            pControl = pButton;
+        }
+        pControl->setGeometry(Metrics::DluRect(t.x, t.y, t.w, t.h));
+        if (t.kind == Kind::Group)
+            pControl->lower(); // a frame behind the controls it groups
+        else
+            m_Controls.insert(t.nID, pControl);
+    }
+}
+
+QWidget* CMoreOperationsDlg::GetDlgItem(int nID) const
+{
+    return m_Controls.value(nID, nullptr);
+}
+
+void CMoreOperationsDlg::RunOperation(const SMoreOperation& op)
+{
+    // The command runs message boxes and perhaps the progress dialog, and
+    // this window may close meanwhile: nothing here touches it afterwards.
+    m_pMainDlg->RunObjectCommand(op.nOperands, QString::fromUtf8(op.pCaption), PartNames(op),
+                                 [&op](std::span<const CMatrix> operands)
+                                 { return op.pCompute(operands); });
+}
+
+void CMoreOperationsDlg::OnHelp()
+{
+    ShowHelp();
+}
