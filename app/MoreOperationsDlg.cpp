@@ -40,31 +40,32 @@ using D = CMoreOperationsDlg;
 // of three are centred in their group.
 // clang-format off
 constexpr ControlTemplate kTemplate[] = {
-    {Kind::Operation, IDC_MORE_EIG, "Eig", 21, 14, 23, 16},
-    {Kind::Operation, IDC_MORE_VEC, "Vec", 47, 14, 23, 16},
-    {Kind::Operation, IDC_MORE_CHP, "Chp", 73, 14, 23, 16},
-    {Kind::Operation, IDC_MORE_QR, "Qr", 21, 47, 23, 16},
-    {Kind::Operation, IDC_MORE_LU, "Lu", 47, 47, 23, 16},
-    {Kind::Operation, IDC_MORE_SVD, "Svd", 73, 47, 23, 16},
-    {Kind::Operation, IDC_MORE_RANK, "Rank", 8, 80, 23, 16},
-    {Kind::Operation, IDC_MORE_TR, "Tr", 34, 80, 23, 16},
-    {Kind::Operation, IDC_MORE_NRM, "Nrm", 60, 80, 23, 16},
-    {Kind::Operation, IDC_MORE_COND, "Cond", 86, 80, 23, 16},
-    {Kind::Operation, IDC_MORE_RREF, "Rref", 8, 113, 23, 16},
-    {Kind::Operation, IDC_MORE_PINV, "Pinv", 34, 113, 23, 16},
-    {Kind::Operation, IDC_MORE_NULL, "Null", 60, 113, 23, 16},
-    {Kind::Operation, IDC_MORE_LSQ, "Lsq", 86, 113, 23, 16},
-    {Kind::Button, IDC_MORE_HELP, "Help", 4, 138, 53, 15, &D::OnHelp},
-    {Kind::Button, IDC_MORE_CLOSE, "Close", 60, 138, 53, 15, &D::reject},
-    {Kind::Group, -1, "Spectral", 4, 4, 109, 30},
-    {Kind::Group, -1, "Factorisations", 4, 37, 109, 30},
-    {Kind::Group, -1, "Numbers", 4, 70, 109, 30},
-    {Kind::Group, -1, "Solving", 4, 103, 109, 30},
+    {Kind::Operation, IDC_MORE_EIG, "Eig", 36, 14, 23, 16},
+    {Kind::Operation, IDC_MORE_VEC, "Vec", 62, 14, 23, 16},
+    {Kind::Operation, IDC_MORE_CHP, "Chp", 88, 14, 23, 16},
+    {Kind::Operation, IDC_MORE_QR, "Qr", 36, 47, 23, 16},
+    {Kind::Operation, IDC_MORE_LU, "Lu", 62, 47, 23, 16},
+    {Kind::Operation, IDC_MORE_SVD, "Svd", 88, 47, 23, 16},
+    {Kind::Operation, IDC_MORE_RANK, "Rank", 23, 80, 23, 16},
+    {Kind::Operation, IDC_MORE_TR, "Tr", 49, 80, 23, 16},
+    {Kind::Operation, IDC_MORE_NRM, "Nrm", 75, 80, 23, 16},
+    {Kind::Operation, IDC_MORE_COND, "Cond", 101, 80, 23, 16},
+    {Kind::Operation, IDC_MORE_RREF, "Rref", 23, 113, 23, 16},
+    {Kind::Operation, IDC_MORE_PINV, "Pinv", 49, 113, 23, 16},
+    {Kind::Operation, IDC_MORE_NULL, "Null", 75, 113, 23, 16},
+    {Kind::Operation, IDC_MORE_LSQ, "Lsq", 101, 113, 23, 16},
+    {Kind::Button, IDC_MORE_HELP, "Help", 19, 138, 53, 15, &D::OnHelp},
+    {Kind::Button, IDC_MORE_CLOSE, "Close", 75, 138, 53, 15, &D::reject},
+    {Kind::Group, -1, "Spectral", 19, 4, 109, 30},
+    {Kind::Group, -1, "Factorisations", 19, 37, 109, 30},
+    {Kind::Group, -1, "Numbers", 19, 70, 109, 30},
+    {Kind::Group, -1, "Solving", 19, 103, 109, 30},
 };
 // clang-format on
 
 // The window's size in dialog units, and its distance from the main dialog.
-constexpr int kWidthDlu = 117;
+// As wide as the main dialog, so that window managers show the whole title.
+constexpr int kWidthDlu = 148;
 constexpr int kHeightDlu = 157;
 constexpr int kGapDlu = 2;
 
