@@ -27,6 +27,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <ctime>
 
 namespace
@@ -40,10 +41,12 @@ enum class Kind
     Group,
 };
 
-using Handler = void (CHollastrinDlg::*)();
+using Handler = CHollastrinDlg::Handler;
 
 // One control of the dialog: kind, identifier, text and rectangle in dialog
-// units, in creation (and tab) order; for a button, what a click runs.
+// units, in creation (and tab) order; for a button, what a click runs, the
+// keys that run it from any of the program's windows, and what it does in
+// words (its tooltip and its description for screen readers).
 struct ControlTemplate
 {
     Kind kind;
@@ -51,6 +54,8 @@ struct ControlTemplate
     const char* pText;
     int x, y, w, h;
     Handler handler = nullptr;
+    const char* pKeys = nullptr;
+    const char* pDescription = nullptr;
 };
 
 using D = CHollastrinDlg;
@@ -58,37 +63,94 @@ using D = CHollastrinDlg;
 constexpr ControlTemplate kTemplate[] = {
     {Kind::Combo, IDC_ROWS, "", 22, 28, 34, 108},
     {Kind::Combo, IDC_COLS, "", 90, 28, 34, 107},
-    {Kind::Button, IDC_ZEROED_OBJECT, "Zeroed Object", 8, 48, 64, 15, &D::OnZeroedObject},
-    {Kind::Button, IDC_RANDOM_OBJECT, "Random Object", 75, 48, 64, 15, &D::OnRandomObject},
+    {Kind::Button, IDC_ZEROED_OBJECT, "Zeroed Object", 8, 48, 64, 15, &D::OnZeroedObject, "Ctrl+N", "Create an object of the chosen size with blank cells"},
+    {Kind::Button, IDC_RANDOM_OBJECT, "Random Object", 75, 48, 64, 15, &D::OnRandomObject, "Ctrl+Shift+N", "Create an object of the chosen size with random values from 0 to 1"},
     {Kind::List, IDC_OBJECT_LIST, "", 4, 72, 28, 154},
-    {Kind::Button, IDC_FILE_SAVE, "File Save", 35, 72, 53, 15, &D::OnFileSave},
-    {Kind::Button, IDC_FILE_LOAD, "File Load", 91, 72, 53, 15, &D::OnFileLoad},
-    {Kind::Button, IDC_MAG, "Mag", 39, 99, 23, 16, &D::OnMag},
-    {Kind::Button, IDC_DOT, "Dot", 65, 99, 23, 16, &D::OnDot},
-    {Kind::Button, IDC_CRS, "Crs", 91, 99, 23, 16, &D::OnCrs},
-    {Kind::Button, IDC_ANG, "Ang", 117, 99, 23, 16, &D::OnAng},
-    {Kind::Button, IDC_ADD, "Add", 39, 132, 23, 16, &D::OnAdd},
-    {Kind::Button, IDC_SUB, "Sub", 65, 132, 23, 16, &D::OnSub},
-    {Kind::Button, IDC_MUL, "Mul", 91, 132, 23, 16, &D::OnMul},
-    {Kind::Button, IDC_POW, "Pow", 117, 132, 23, 16, &D::OnPow},
-    {Kind::Button, IDC_TRP, "Trp", 39, 150, 23, 16, &D::OnTrp},
-    {Kind::Button, IDC_COF, "Cof", 65, 150, 23, 16, &D::OnCof},
-    {Kind::Button, IDC_ADJ, "Adj", 91, 150, 23, 16, &D::OnAdj},
-    {Kind::Button, IDC_INV, "Inv", 117, 150, 23, 16, &D::OnInv},
-    {Kind::Button, IDC_DET, "Det", 39, 168, 23, 16, &D::OnDet},
-    {Kind::Button, IDC_TRC, "Trc", 65, 168, 23, 16, &D::OnTrc},
-    {Kind::Button, IDC_CMP, "Cmp", 91, 168, 23, 16, &D::OnCmp},
-    {Kind::Button, IDC_SLV, "Slv", 117, 168, 23, 16, &D::OnSlv},
-    {Kind::Button, IDC_HELP, "Help", 35, 211, 53, 15, &D::OnHelp},
-    {Kind::Button, IDC_CLOSE, "Close", 91, 211, 53, 15, &D::accept},
+    {Kind::Button, IDC_FILE_SAVE, "File Save", 35, 72, 53, 15, &D::OnFileSave, "Ctrl+S", "Save the selected object to a file"},
+    {Kind::Button, IDC_FILE_LOAD, "File Load", 91, 72, 53, 15, &D::OnFileLoad, "Ctrl+O", "Open an object file as a new object"},
+    {Kind::Button, IDC_MAG, "Mag", 39, 99, 23, 16, &D::OnMag, "Alt+M", "Magnitude of a vector"},
+    {Kind::Button, IDC_DOT, "Dot", 65, 99, 23, 16, &D::OnDot, "Alt+D", "Dot product of two vectors"},
+    {Kind::Button, IDC_CRS, "Crs", 91, 99, 23, 16, &D::OnCrs, "Alt+X", "Cross product of two vectors"},
+    {Kind::Button, IDC_ANG, "Ang", 117, 99, 23, 16, &D::OnAng, "Alt+G", "Angle between two vectors"},
+    {Kind::Button, IDC_ADD, "Add", 39, 132, 23, 16, &D::OnAdd, "Alt+A", "Sum of two matrices"},
+    {Kind::Button, IDC_SUB, "Sub", 65, 132, 23, 16, &D::OnSub, "Alt+S", "Difference of two matrices"},
+    {Kind::Button, IDC_MUL, "Mul", 91, 132, 23, 16, &D::OnMul, "Alt+U", "Product of two matrices, or of a matrix and a number"},
+    {Kind::Button, IDC_POW, "Pow", 117, 132, 23, 16, &D::OnPow, "Alt+P", "Power of a square matrix, the exponent a 1 x 1 object"},
+    {Kind::Button, IDC_TRP, "Trp", 39, 150, 23, 16, &D::OnTrp, "Alt+T", "Transpose"},
+    {Kind::Button, IDC_COF, "Cof", 65, 150, 23, 16, &D::OnCof, "Alt+F", "Matrix of cofactors"},
+    {Kind::Button, IDC_ADJ, "Adj", 91, 150, 23, 16, &D::OnAdj, "Alt+J", "Adjoint, the transposed cofactors"},
+    {Kind::Button, IDC_INV, "Inv", 117, 150, 23, 16, &D::OnInv, "Alt+I", "Inverse of a square matrix"},
+    {Kind::Button, IDC_DET, "Det", 39, 168, 23, 16, &D::OnDet, "Alt+E", "Determinant of a square matrix"},
+    {Kind::Button, IDC_TRC, "Trc", 65, 168, 23, 16, &D::OnTrc, "Alt+R", "Product of the diagonal"},
+    {Kind::Button, IDC_CMP, "Cmp", 91, 168, 23, 16, &D::OnCmp, "Alt+C", "Compare two objects"},
+    {Kind::Button, IDC_SLV, "Slv", 117, 168, 23, 16, &D::OnSlv, "Alt+V", "Solve A x = b"},
+    {Kind::Button, IDC_HELP, "Help", 35, 211, 53, 15, &D::OnHelp, "F1", "Open the help"},
+    {Kind::Button, IDC_CLOSE, "Close", 91, 211, 53, 15, &D::accept, "Escape", "End Quindle"},
     {Kind::Label, IDC_SELECT_COLUMNS_LABEL, "Select Columns", 79, 13, 56, 9},
     {Kind::Label, IDC_SELECT_ROWS_LABEL, "Select Rows", 16, 13, 47, 9},
     {Kind::Group, -1, "Create New Object", 4, 1, 140, 67},
     {Kind::Group, -1, "Vector", 35, 89, 109, 30},
     {Kind::Group, -1, "Matrix", 35, 122, 109, 67},
-    {Kind::Button, IDC_CLOSE_ALL_OBJECTS, "Close  All  Objects", 35, 194, 109, 15, &D::OnCloseAllObjects},
+    {Kind::Button, IDC_CLOSE_ALL_OBJECTS, "Close  All  Objects", 35, 194, 109, 15, &D::OnCloseAllObjects, "Ctrl+Shift+W", "Close every object window"},
 };
 // clang-format on
+
+// The object list's keys: the arrows, Home, End and the page keys move the
+// current entry without selecting it (a selection brings a window forward at
+// once), and Enter or Space brings the current entry's window forward.
+class CObjectListKeys : public QObject
+{
+public:
+    CObjectListKeys(QListWidget* pList, CHollastrinDlg* pDlg) : QObject(pList), m_pDlg(pDlg) {}
+
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override
+    {
+        if (pEvent->type() != QEvent::KeyPress)
+            return false;
+        auto* pList = static_cast<QListWidget*>(pWatched);
+        const auto* pKey = static_cast<QKeyEvent*>(pEvent);
+        if (pKey->modifiers() & ~Qt::KeypadModifier)
+            return false;
+        const int nLast = pList->count() - 1;
+        const int nRow = std::max(pList->currentRow(), 0);
+        const int nPage = 8;
+        int nTarget = -1;
+        switch (pKey->key())
+        {
+        case Qt::Key_Up:
+            nTarget = nRow - 1;
+            break;
+        case Qt::Key_Down:
+            nTarget = nRow + 1;
+            break;
+        case Qt::Key_PageUp:
+            nTarget = nRow - nPage;
+            break;
+        case Qt::Key_PageDown:
+            nTarget = nRow + nPage;
+            break;
+        case Qt::Key_Home:
+            nTarget = 0;
+            break;
+        case Qt::Key_End:
+            nTarget = nLast;
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            m_pDlg->BringObjectForward(pList->currentRow());
+            return true;
+        default:
+            return false;
+        }
+        if (nLast >= 0)
+            pList->setCurrentRow(std::clamp(nTarget, 0, nLast), QItemSelectionModel::NoUpdate);
+        return true;
+    }
+
+private:
+    CHollastrinDlg* m_pDlg;
+};
 
 // The pixels below a drop-down box that its template gives to the list.
 constexpr char kListHeightProperty[] = "quindleListHeight";
@@ -190,6 +252,14 @@ void CHollastrinDlg::CreateControls()
             pButton->setFocusPolicy(Qt::ClickFocus);
             if (t.handler)
                 connect(pButton, &QPushButton::clicked, this, t.handler);
+            const QString keys = QString::fromUtf8(t.pKeys);
+            const QString description =
+                QString::fromUtf8(t.pDescription) + QStringLiteral(" (") + keys + QLatin1Char(')');
+            pButton->setToolTip(description);
+            pButton->setAccessibleDescription(description);
+            // F1 and Escape are the dialog's own keys already.
+            if (t.nID != IDC_HELP && t.nID != IDC_CLOSE)
+                AddCommandKey(keys, t.handler);
             pControl = pButton;
             break;
         }
@@ -203,6 +273,7 @@ void CHollastrinDlg::CreateControls()
             pList->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
             connect(pList, &QListWidget::itemSelectionChanged, this,
                     &CHollastrinDlg::OnSelchangeObjectList);
+            pList->installEventFilter(new CObjectListKeys(pList, this)); // the list's child
             pControl = pList;
             break;
         }
@@ -296,13 +367,22 @@ void CHollastrinDlg::OnSysCommand(unsigned nID, long /*lParam*/)
     }
 }
 
+void CHollastrinDlg::AddCommandKey(const QString& keys, Handler handler)
+{
+    // Live in every window of the program (the object windows above all, so
+    // that the operands can be selected there with Ctrl+Space and the
+    // command run at once), but not while a box or file dialog of this
+    // dialog is open.
+    auto* pShortcut = new QShortcut(QKeySequence(keys, QKeySequence::PortableText), this);
+    pShortcut->setContext(Qt::ApplicationShortcut);
+    connect(pShortcut, &QShortcut::activated, this, handler);
+}
+
 void CHollastrinDlg::SetUpKeyboard()
 {
     AddHelpKey(this);
-    auto* pMoreKey =
-        new QShortcut(QKeySequence(QString::fromUtf8(kMoreOperationsKey)), this); // its child
-    pMoreKey->setContext(Qt::WindowShortcut);
-    connect(pMoreKey, &QShortcut::activated, this, &CHollastrinDlg::OnMoreOperations);
+    AddCommandKey(QString::fromUtf8(kMoreOperationsKey), &CHollastrinDlg::OnMoreOperations);
+    AddCommandKey(QString::fromUtf8(kObjectListKey), &CHollastrinDlg::OnObjectListKey);
     // Buttons, labels and group boxes are named by their captions; the two
     // size lists and the object list have none of their own.
     const struct
@@ -507,22 +587,37 @@ void CHollastrinDlg::OnSelchangeObjectList()
             indices.append(k);
 
     for (int k : indices)
-    {
-        if (k >= m_Registry.ObjectList().size())
-            continue;
-        CObjectFrame* pFrame = m_Registry.ObjectList().at(k)->m_pFrame;
-        if (pFrame->isMinimized())
-            pFrame->showNormal();
-        pFrame->raise();
-        pFrame->activateWindow();
-        pFrame->OnSetFocus();
-    }
+        BringObjectForward(k);
 
     // The list is a launcher: it keeps no selection, and clearing it is no
     // further change to act on.
     const QSignalBlocker blocker(pList);
     for (int k : indices)
         pList->item(k)->setSelected(false);
+}
+
+void CHollastrinDlg::BringObjectForward(int k)
+{
+    if (k < 0 || k >= m_Registry.ObjectList().size())
+        return;
+    CObjectFrame* pFrame = m_Registry.ObjectList().at(k)->m_pFrame;
+    if (pFrame->isMinimized())
+        pFrame->showNormal();
+    pFrame->raise();
+    pFrame->activateWindow();
+    pFrame->OnSetFocus();
+}
+
+void CHollastrinDlg::OnObjectListKey()
+{
+    QListWidget* pList = ObjectListBox();
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    pList->setFocus(Qt::ShortcutFocusReason);
+    if (!pList->currentIndex().isValid() && pList->count() > 0)
+        pList->setCurrentRow(0, QItemSelectionModel::NoUpdate);
 }
 
 void CHollastrinDlg::RemoveObjectListEntry(int nObjectNumber)

@@ -64,6 +64,9 @@ inline constexpr char kAboutMenuText[] = "&About Hollastrin...";
 // The context-menu item and the key that open the "More Operations" window.
 inline constexpr char kMoreOperationsMenuText[] = "&More Operations...";
 inline constexpr char kMoreOperationsKey[] = "Ctrl+M";
+// The key that puts the focus in the list of open objects; there, the arrow
+// keys choose an object and Enter or Space brings its window forward.
+inline constexpr char kObjectListKey[] = "Ctrl+L";
 // Largest number of cells open at once.
 inline constexpr int kMaxEditControls = 4999;
 
@@ -74,6 +77,9 @@ class CHollastrinDlg : public QDialog
     Q_OBJECT
 
 public:
+    // What a button or a command key runs.
+    using Handler = void (CHollastrinDlg::*)();
+
     explicit CHollastrinDlg(QWidget* pParent = nullptr);
     ~CHollastrinDlg() override;
 
@@ -108,6 +114,11 @@ public:
 
     // Object list, compare, close-all and the clearing of the selection.
     void OnSelchangeObjectList();
+    // Ctrl+L: the dialog comes forward with the focus in the object list.
+    void OnObjectListKey();
+    // Brings the window of entry k of the object list forward, restored, with
+    // the focus in its first cell.
+    void BringObjectForward(int k);
     void OnCmp();
     void OnCloseAllObjects();
     void DeselectOne();
@@ -202,6 +213,8 @@ private:
     // budget text when it would not fit.
     void CreateFilledObject(const CMatrix& values, const QString& strName,
                             const QString& strSuffix);
+    // A key that runs the handler from any of the program's windows.
+    void AddCommandKey(const QString& keys, Handler handler);
     void CreateControls();
     // F1, and names and labels for screen readers.
     void SetUpKeyboard();

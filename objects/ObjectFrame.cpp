@@ -145,6 +145,7 @@ void CObjectFrame::CreateShortcuts()
     add(QKeySequence(Qt::CTRL | Qt::Key_Space), &CObjectFrame::OnSelectKey);
     add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &CObjectFrame::OnEditCopyObject);
     add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), &CObjectFrame::OnEditPasteObject);
+    add(QKeySequence(Qt::CTRL | Qt::Key_W), &CObjectFrame::OnCloseKey);
 
     auto* pHelp = new QShortcut(QKeySequence(Qt::Key_F1), this);
     pHelp->setContext(Qt::WindowShortcut);
@@ -157,6 +158,11 @@ void CObjectFrame::OnSelectKey()
     // itself against the window closing while the box is open.
     if (m_pView)
         m_pView->OnRButtonDown(0, QPoint());
+}
+
+void CObjectFrame::OnCloseKey()
+{
+    close();
 }
 
 void CObjectFrame::OnEditCopyObject()

@@ -41,6 +41,8 @@ public:
     // clipboard as text (see CEntryControlView::ObjectText and PasteText).
     void OnEditCopyObject();
     void OnEditPasteObject();
+    // Ctrl+W: closes the window, as its close box does.
+    void OnCloseKey();
 
     // The window's size, frame included, for an object of this shape.
     static QSize FrameSize(int nRows, int nCols);
@@ -69,7 +71,8 @@ protected:
     void showEvent(QShowEvent* pEvent) override;
 
 private:
-    // The window's own shortcuts: Ctrl+Space, Ctrl+Shift+C, Ctrl+Shift+V, F1.
+    // The window's own shortcuts: Ctrl+Space, Ctrl+Shift+C, Ctrl+Shift+V,
+    // Ctrl+W, F1.
     void CreateShortcuts();
 
     QSize m_sizeNormal;

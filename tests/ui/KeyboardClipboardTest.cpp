@@ -186,6 +186,64 @@ TEST_F(KeyboardTest, F1OpensTheOneHelpWindowFromEveryWindow)
 
 // Without a window system the program says so in one line; its options are
 // answered without one.
+// Every command has keys, shown in its button's tooltip and description;
+// they work from the object windows, where the operands are selected.
+TEST_F(KeyboardTest, CommandKeysWorkFromEveryWindow)
+{
+    for (QPushButton* pButton : m_pDlg->findChildren<QPushButton*>())
+    {
+        const QString tip = pButton->toolTip();
+        EXPECT_TRUE(tip.endsWith(')') && tip.contains(" (")) << pButton->text().toStdString();
+        EXPECT_EQ(pButton->accessibleDescription(), tip);
+        EXPECT_FALSE(pButton->focusPolicy() & Qt::TabFocus);
+    }
+    EXPECT_EQ(qobject_cast<QPushButton*>(m_pDlg->GetDlgItem(IDC_SLV))->toolTip(),
+              "Solve A x = b (Alt+V)");
+
+    // Sizes chosen, objects created from the dialog's keys.
+    m_pDlg->RowsBox()->setCurrentIndex(1);
+    m_pDlg->ColsBox()->setCurrentIndex(1);
+    Activate(m_pDlg.get());
+    QTest::keyClick(m_pDlg.get(), Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_N,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_EQ(ObjectCount(), 2);
+    CEntryControlView* p1 = m_pDlg->Registry().ObjectList().at(0);
+    CEntryControlView* p2 = m_pDlg->Registry().ObjectList().at(1);
+    Fill(p1, "1");
+
+    // Selected and added from the object windows alone.
+    CtrlSpace(p1);
+    CtrlSpace(p2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+    ASSERT_EQ(ObjectCount(), 3);
+    EXPECT_EQ(Name(LastObject()), "Add(1,2)");
+    EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+
+    // Ctrl+L: the object list; the arrows choose without bringing anything
+    // forward, Enter brings the chosen window forward and ends nothing.
+    Activate(LastObject()->m_pFrame);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_TRUE(Eventually([this] { return QApplication::activeWindow() == m_pDlg.get(); }));
+    QListWidget* pList = m_pDlg->ObjectListBox();
+    EXPECT_EQ(QApplication::focusWidget(), pList);
+    QTest::keyClick(pList, Qt::Key_Down);
+    EXPECT_EQ(pList->currentRow(), 1);
+    EXPECT_EQ(QApplication::activeWindow(), m_pDlg.get());
+    QTest::keyClick(pList, Qt::Key_Return);
+    EXPECT_TRUE(Eventually([p2] { return QApplication::activeWindow() == p2->m_pFrame; }));
+    EXPECT_TRUE(m_pDlg->isVisible());
+    EXPECT_TRUE(pList->selectedItems().isEmpty());
+
+    // Ctrl+W closes the active window; Ctrl+Shift+W closes all.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(ObjectCount(), 2);
+    Activate(p1->m_pFrame);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_W,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(ObjectCount(), 0);
+}
+
 TEST_F(KeyboardTest, CommandLineAndNoWindowSystem)
 {
     EXPECT_FALSE(HasGraphicalSession(nullptr, nullptr, nullptr));
