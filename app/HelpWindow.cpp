@@ -1,17 +1,133 @@
 #include "app/HelpWindow.h"
 
+#include <QAccessibleWidget>
 #include <QFile>
 #include <QKeySequence>
 #include <QPointer>
 #include <QShortcut>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace
 {
 constexpr char kHelpPage[] = ":/help/help.html";
 constexpr char kHelpTitle[] = "Quindle Help";
 constexpr char kHelpMissing[] = "<p>The help page is not available.</p>";
+
+constexpr char kHelpObjectName[] = "QuindleHelp";
+
+// The help page as a document that screen readers read and move through,
+// not the label the toolkit makes of a text browser.
+class CAccessibleHelpPage : public QAccessibleWidget, public QAccessibleTextInterface
+{
+public:
+    explicit CAccessibleHelpPage(QTextBrowser* pBrowser)
+        : QAccessibleWidget(pBrowser, QAccessible::Document)
+    {
+    }
+
+    QTextBrowser* Browser() const { return static_cast<QTextBrowser*>(widget()); }
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QString text(QAccessible::Text type) const override
+    {
+        if (type == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return Browser()->documentTitle();
+        return QAccessibleWidget::text(type);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = true;
+        state.multiLine = true;
+        state.selectableText = true;
+        return state;
+    }
+
+    void selection(int nIndex, int* pStart, int* pEnd) const override
+    {
+        const QTextCursor cursor = Browser()->textCursor();
+        *pStart = *pEnd = 0;
+        if (nIndex == 0 && cursor.hasSelection())
+        {
+            *pStart = cursor.selectionStart();
+            *pEnd = cursor.selectionEnd();
+        }
+    }
+    int selectionCount() const override { return Browser()->textCursor().hasSelection() ? 1 : 0; }
+    void addSelection(int nStart, int nEnd) override { setSelection(0, nStart, nEnd); }
+    void removeSelection(int nIndex) override
+    {
+        if (nIndex != 0)
+            return;
+        QTextCursor cursor = Browser()->textCursor();
+        cursor.clearSelection();
+        Browser()->setTextCursor(cursor);
+    }
+    void setSelection(int nIndex, int nStart, int nEnd) override
+    {
+        if (nIndex != 0)
+            return;
+        QTextCursor cursor(Browser()->document());
+        cursor.setPosition(nStart);
+        cursor.setPosition(nEnd, QTextCursor::KeepAnchor);
+        Browser()->setTextCursor(cursor);
+    }
+    int cursorPosition() const override { return Browser()->textCursor().position(); }
+    void setCursorPosition(int nPosition) override
+    {
+        QTextCursor cursor(Browser()->document());
+        cursor.setPosition(nPosition);
+        Browser()->setTextCursor(cursor);
+    }
+    QString text(int nStart, int nEnd) const override
+    {
+        if (nStart > nEnd)
+            return QString();
+        return Browser()->document()->toPlainText().mid(nStart, nEnd - nStart);
+    }
+    int characterCount() const override { return Browser()->document()->characterCount() - 1; }
+    QRect characterRect(int nOffset) const override
+    {
+        QTextCursor cursor(Browser()->document());
+        cursor.setPosition(std::clamp(nOffset, 0, characterCount()));
+        const QRect rect = Browser()->cursorRect(cursor);
+        return QRect(Browser()->viewport()->mapToGlobal(rect.topLeft()), rect.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override
+    {
+        return Browser()->cursorForPosition(Browser()->viewport()->mapFromGlobal(point)).position();
+    }
+    void scrollToSubstring(int nStart, int nEnd) override
+    {
+        setSelection(0, nStart, nEnd);
+        Browser()->ensureCursorVisible();
+    }
+    QString attributes(int /*nOffset*/, int* pStart, int* pEnd) const override
+    {
+        *pStart = 0;
+        *pEnd = characterCount();
+        return QString();
+    }
+};
+
+QAccessibleInterface* HelpPageFactory(const QString& strClass, QObject* pObject)
+{
+    if (strClass == QLatin1String("QTextBrowser") &&
+        pObject->objectName() == QLatin1String(kHelpObjectName))
+        return new CAccessibleHelpPage(static_cast<QTextBrowser*>(pObject));
+    return nullptr;
+}
 
 QPointer<QTextBrowser>& HelpBrowser()
 {
@@ -32,7 +148,23 @@ void ShowHelp()
     QPointer<QTextBrowser>& pBrowser = HelpBrowser();
     if (!pBrowser)
     {
+        static const bool s_bFactory = []
+        {
+            QAccessible::installFactory(&HelpPageFactory);
+            return true;
+        }();
+        (void)s_bFactory;
         pBrowser = new QTextBrowser; // parentless; deletes itself when closed
+        pBrowser->setObjectName(QLatin1String(kHelpObjectName));
+        // Tab goes from link to link (Enter follows one), the arrows move a
+        // text cursor that screen readers follow, Page Down scrolls.
+        pBrowser->setTextInteractionFlags(Qt::TextBrowserInteraction |
+                                          Qt::TextSelectableByKeyboard);
+        pBrowser->setAccessibleName(QString::fromUtf8(kHelpTitle));
+        // An interface the toolkit made before the name was set gives way.
+        QAccessibleInterface* pInterface = QAccessible::queryAccessibleInterface(pBrowser);
+        if (pInterface && !dynamic_cast<CAccessibleHelpPage*>(pInterface))
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(pInterface));
         pBrowser->setAttribute(Qt::WA_DeleteOnClose);
         pBrowser->setWindowTitle(QString::fromUtf8(kHelpTitle));
         pBrowser->setOpenExternalLinks(false);

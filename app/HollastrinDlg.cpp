@@ -7,6 +7,7 @@
 #include "engine/Matrix.h"
 #include "objects/EntryControlView.h"
 #include "objects/ObjectFrame.h"
+#include "platform/AccessibleLists.h"
 #include "platform/MessageBox.h"
 #include "platform/Metrics.h"
 #include "platform/WindowRules.h"
@@ -202,6 +203,12 @@ CHollastrinDlg::CHollastrinDlg(QWidget* pParent)
             {
                 QListWidget* pList = ObjectListBox();
                 pList->addItem(QString::number(nObjectNumber));
+                // Screen readers hear the window's whole title; the list
+                // shows its number.
+                if (!m_Registry.ObjectList().isEmpty())
+                    pList->item(pList->count() - 1)
+                        ->setData(Qt::AccessibleTextRole,
+                                  m_Registry.ObjectList().last()->m_pFrame->m_strTitle);
                 pList->update();
             });
     connect(&m_Registry, &CObjectRegistry::objectRemoved, this,
@@ -394,6 +401,10 @@ void CHollastrinDlg::SetUpKeyboard()
         {IDC_COLS, "Select Columns"},
         {IDC_OBJECT_LIST, "Open objects"},
     };
+    // The size lists keep their names when a size is chosen, and tell the
+    // chosen size as their value.
+    ExposeNumberList(RowsBox());
+    ExposeNumberList(ColsBox());
     for (const auto& name : names)
         GetDlgItem(name.nID)->setAccessibleName(QString::fromUtf8(name.pName));
     // The size lists are labelled by the captions above them: the relation

@@ -3,6 +3,7 @@
 #include "platform/FileDrops.h"
 
 #include <QDropEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QToolTip>
 
@@ -30,6 +31,22 @@ void CEntryControl::OnChar(unsigned nChar, unsigned /*nRepCnt*/, unsigned /*nFla
     }
     // A single-line edit field takes no tab, and every other character has
     // already been handled by the edit field itself.
+}
+
+QRect CEntryControl::CharacterRect(int nOffset) const
+{
+    const QString strText = text();
+    if (nOffset < 0 || nOffset >= strText.size())
+        return QRect();
+    // Measured from the text cursor, which the edit field places with its
+    // scrolling taken into account.
+    const QFontMetrics metrics(font());
+    const QRect cursor = cursorRect();
+    const int x = cursor.center().x() + metrics.horizontalAdvance(strText.left(nOffset)) -
+                  metrics.horizontalAdvance(strText.left(cursorPosition()));
+    const QRect rect(x, cursor.top(), metrics.horizontalAdvance(strText.mid(nOffset, 1)),
+                     metrics.height());
+    return QRect(mapToGlobal(rect.topLeft()), rect.size());
 }
 
 bool CEntryControl::event(QEvent* pEvent)

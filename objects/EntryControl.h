@@ -28,6 +28,10 @@ public:
     // field handles every other character itself.
     void OnChar(unsigned nChar, unsigned nRepCnt, unsigned nFlags);
 
+    // Where character nOffset of the text is drawn, in screen coordinates;
+    // empty past the text.
+    QRect CharacterRect(int nOffset) const;
+
     int m_nIndex = 0;
     int m_nRows = 0;
     int m_nCols = 0;

@@ -7,6 +7,7 @@
 #include "platform/Metrics.h"
 #include "platform/NumberText.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QPainter>
@@ -139,6 +140,7 @@ int CEntryControlView::OnCreate()
     // before the window is shown: adding children to a visible widget one by
     // one costs far more.
     m_pGrid = new QWidget; // owned by the scroll area below
+    m_pGrid->setObjectName(QLatin1String(kGridName));
     m_pGrid->resize(m_sizeTotal);
     m_pGrid->setFont(m_font);
 
@@ -301,9 +303,11 @@ void CEntryControlView::ReadCells()
 
 void CEntryControlView::WriteCells()
 {
+    m_bWritingCells = true;
     for (int i = 0; i < m_nRows; ++i)
         for (int j = 0; j < m_nCols; ++j)
             m_pCells[i][j]->setText(QString::fromStdString(FormatCellNumber(m_pValues[i][j])));
+    m_bWritingCells = false;
     FocusFirstCell();
 }
 
@@ -325,6 +329,25 @@ void CEntryControlView::Invalidate()
     // hear of it too.
     setAccessibleDescription(IsSelected() ? QStringLiteral("Selected")
                                           : QStringLiteral("Not selected"));
+    const int nSelIndex = SelIndex();
+    m_strSelectionText = nSelIndex == 0   ? QStringLiteral("Selected, first operand")
+                         : nSelIndex == 1 ? QStringLiteral("Selected, second operand")
+                                          : QStringLiteral("Not selected");
+    // The window the user is in: its description and selected state; and
+    // the cell being typed into, whose new description a screen reader
+    // speaks.
+    QWidget* pWindow = window();
+    pWindow->setAccessibleDescription(m_strSelectionText);
+    QAccessible::State selected;
+    selected.selected = true;
+    QAccessibleStateChangeEvent stateEvent(pWindow, selected);
+    QAccessible::updateAccessibility(&stateEvent);
+    if (auto* pCell = qobject_cast<CEntryControl*>(pWindow->focusWidget());
+        pCell && pCell->m_pView == this)
+    {
+        QAccessibleEvent descriptionEvent(pCell, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&descriptionEvent);
+    }
     viewport()->update();
     InvalidateChildren();
 }

@@ -40,6 +40,10 @@ class CEntryControlView : public QScrollArea
     Q_OBJECT
 
 public:
+    // The object name of the grid widget, by which the accessibility glue
+    // knows the grid's labels and cells.
+    static constexpr char kGridName[] = "quindleCellGrid";
+
     // Builds the grid with all labels and blank cells. pParent is the object
     // window pFrame, which lists the view in the registry.
     CEntryControlView(QWidget* pParent, CObjectFrame* pFrame, CObjectRegistry* pRegistry,
@@ -75,8 +79,13 @@ public:
     // text ends at its first NUL); IsLegalNumberText decides.
     static int IsLegalNumber(const char* pText);
     void InvalidateChildren();
-    // Repaints the view in the colours of its selection.
+    // Repaints the view in the colours of its selection, and tells screen
+    // readers of it.
     void Invalidate();
+    // What screen readers hear of the selection on the object's window and
+    // cells: "Selected, first operand", "Selected, second operand", "Not
+    // selected" once it has been deselected, and nothing before it ever was.
+    QString SelectionText() const { return m_strSelectionText; }
 
     // Focuses cell (0, 0) and selects its text.
     void FocusFirstCell();
@@ -116,6 +125,9 @@ public:
     std::unique_ptr<CGridLabel*[]> m_pColLabels;
     CObjectFrame* m_pFrame = nullptr;
     CObjectRegistry* m_pRegistry = nullptr;
+    // True while WriteCells fills the cells: the many changes are not
+    // announced one by one.
+    bool m_bWritingCells = false;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
@@ -127,4 +139,5 @@ protected:
 private:
     QWidget* m_pGrid = nullptr;
     int m_nObjectNumber = 0;
+    QString m_strSelectionText;
 };

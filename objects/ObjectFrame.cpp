@@ -1,5 +1,6 @@
 #include "objects/ObjectFrame.h"
 
+#include "objects/AccessibleObjects.h"
 #include "objects/EntryControl.h"
 #include "objects/EntryControlView.h"
 #include "objects/ObjectRegistry.h"
@@ -43,6 +44,7 @@ CObjectFrame::CObjectFrame(CObjectRegistry* pRegistry, QString strName, QString 
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
 {
+    InstallObjectAccessibility();
     m_pRegistry = pRegistry;
     m_strName = std::move(strName);
     m_nObjectNumber = pRegistry->NextObjectNumber();
@@ -109,6 +111,7 @@ int CObjectFrame::OnCreate()
     m_rectClient = rect();
     // A child of this window.
     m_pView = new CEntryControlView(this, this, m_pRegistry, m_nObjectNumber, m_nRows, m_nCols);
+    AdoptCellInterfaces(*m_pView);
     m_pView->setGeometry(m_rectClient);
     m_pView->show();
     // The window lists its object.

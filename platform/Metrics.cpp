@@ -7,6 +7,7 @@
 #include <QPalette>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QStyleOption>
 
 namespace
 {
@@ -28,6 +29,21 @@ public:
         if (metric == PM_ScrollBarExtent)
             return Metrics::kScrollBarExtent;
         return QProxyStyle::pixelMetric(metric, pOption, pWidget);
+    }
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* pOption, QPainter* pPainter,
+                       const QWidget* pWidget) const override
+    {
+        if (element == PE_FrameLineEdit && pOption)
+        {
+            // Fusion draws an edit field's border in the window colour made
+            // 40 % darker; this grey comes out as kEditBorder.
+            QStyleOption option(*pOption);
+            option.palette.setColor(QPalette::Window, QColor(134, 134, 134));
+            QProxyStyle::drawPrimitive(element, &option, pPainter, pWidget);
+            return;
+        }
+        QProxyStyle::drawPrimitive(element, pOption, pPainter, pWidget);
     }
 
     int styleHint(StyleHint hint, const QStyleOption* pOption, const QWidget* pWidget,
@@ -95,7 +111,10 @@ void ApplyApplicationLook()
     InitResources();
     auto* pStyle = new CQuindleStyle; // owned by the application
     QApplication::setStyle(pStyle);
-    QApplication::setPalette(pStyle->standardPalette());
+    QPalette palette = pStyle->standardPalette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(group, QPalette::Highlight, QColor(kTextHighlight));
+    QApplication::setPalette(palette);
     QApplication::setFont(DialogFont());
 
     QIcon icon;

@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 
 #include <QCoreApplication>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QWidget>
 
@@ -103,6 +104,10 @@ void CProgressWatch::ShowDialog()
     dialog.setObjectName(QStringLiteral("ComputationProgress"));
     dialog.setWindowTitle(QString::fromUtf8(kAppCaption));
     dialog.setLabelText(m_strLabel);
+    // Screen readers announce the dialog by its name: what is computed.
+    dialog.setAccessibleName(QStringLiteral("Computing ") + m_strLabel);
+    if (auto* pBar = dialog.findChild<QProgressBar*>())
+        pBar->setAccessibleName(QStringLiteral("Progress of ") + m_strLabel);
     dialog.setCancelButtonText(QStringLiteral("Cancel"));
     dialog.setWindowModality(m_pOwner ? Qt::WindowModal : Qt::ApplicationModal);
     dialog.setAutoClose(false);
