@@ -122,13 +122,16 @@ void CMoreOperationsDlg::CreateControls()
         {
             auto* pButton = new QPushButton(text, this);
             pButton->setAutoDefault(false);
-            pButton->setFocusPolicy(Qt::ClickFocus);
+            // This window's buttons are tab stops, in template order: Tab
+            // reaches each one, and Space presses it.
+            pButton->setFocusPolicy(Qt::StrongFocus);
             if (t.kind == Kind::Operation)
             {
                 const SMoreOperation* pOp = FindOperation(t.pText);
                 if (pOp)
                 {
                     pButton->setToolTip(QString::fromUtf8(pOp->pDescription));
+                    pButton->setAccessibleDescription(QString::fromUtf8(pOp->pDescription));
                     connect(pButton, &QPushButton::clicked, this,
                             [this, pOp] { RunOperation(*pOp); });
                 }

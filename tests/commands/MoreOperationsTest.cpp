@@ -122,6 +122,9 @@ TEST_F(MoreOperationsTest, EveryButtonFitsItsGroupAndTheWindow)
                                      [&](const SMoreOperation& o) { return text == o.pCaption; });
         ASSERT_NE(op, kMoreOperations.end()) << text.toStdString();
         EXPECT_EQ(pButton->toolTip(), op->pDescription);
+        // Reachable from the keyboard, and described to screen readers.
+        EXPECT_TRUE(pButton->focusPolicy() & Qt::TabFocus) << text.toStdString();
+        EXPECT_EQ(pButton->accessibleDescription(), op->pDescription);
     }
     EXPECT_EQ(captions.size(), int(kMoreOperations.size()));
     EXPECT_EQ(captions.removeDuplicates(), 0);
