@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -35,6 +37,16 @@ inline CMatrix MakeMatrix(std::initializer_list<std::initializer_list<double>> r
         ++i;
     }
     return m;
+}
+
+// The largest magnitude among the elements (0 for none).
+inline double LargestMagnitude(const CMatrix& m)
+{
+    double dLargest = 0.0;
+    for (int i = 0; i < m.m_nRows; ++i)
+        for (int j = 0; j < m.m_nCols; ++j)
+            dLargest = std::max(dLargest, std::fabs(m.GetElement(i, j)));
+    return dLargest;
 }
 
 // A plain copy of everything a matrix holds, to check later that an

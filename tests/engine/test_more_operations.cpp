@@ -39,23 +39,10 @@ CMatrix Identity(int n)
     return m;
 }
 
-double MaxAbs(const CMatrix& m)
-{
-    double d = 0.0;
-    for (int i = 0; i < m.m_nRows; ++i)
-    {
-        for (int j = 0; j < m.m_nCols; ++j)
-        {
-            d = std::max(d, std::fabs(m.GetElement(i, j)));
-        }
-    }
-    return d;
-}
-
 // Equal shapes (operator- throws otherwise) and values within the tolerance.
 ::testing::AssertionResult Near(const CMatrix& actual, const CMatrix& expected, double dTolerance)
 {
-    const double dError = MaxAbs(actual - expected);
+    const double dError = LargestMagnitude(actual - expected);
     if (dError <= dTolerance)
     {
         return ::testing::AssertionSuccess();
@@ -81,7 +68,7 @@ void ExpectEigenpairs(const CMatrix& a)
         EXPECT_NEAR(gram.GetElement(j, j), 1.0, 1e-14);
         EXPECT_TRUE(j == 0 || values.GetElement(j - 1, 0) >= values.GetElement(j, 0));
     }
-    EXPECT_TRUE(Near(a * vectors, vectors * lambda, 1e-12 * MaxAbs(a)));
+    EXPECT_TRUE(Near(a * vectors, vectors * lambda, 1e-12 * LargestMagnitude(a)));
 }
 
 } // namespace
@@ -202,8 +189,8 @@ TEST(MoreSvd, PseudoInverseMeetsThePenroseConditions)
     for (const CMatrix& a : {Random(5, 3, 23) * 1e4, Random(3, 5, 24), rankTwo, CMatrix(2, 3)})
     {
         const CMatrix x = PseudoInverse(a);
-        EXPECT_TRUE(Near(a * x * a, a, 1e-13 * MaxAbs(a)));
-        EXPECT_TRUE(Near(x * a * x, x, 1e-13 * MaxAbs(x)));
+        EXPECT_TRUE(Near(a * x * a, a, 1e-13 * LargestMagnitude(a)));
+        EXPECT_TRUE(Near(x * a * x, x, 1e-13 * LargestMagnitude(x)));
         EXPECT_TRUE(Near((a * x).Transpose(), a * x, 1e-13));
         EXPECT_TRUE(Near((x * a).Transpose(), x * a, 1e-13));
     }

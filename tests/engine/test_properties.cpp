@@ -22,19 +22,6 @@ CMatrix RandomMatrix(std::mt19937& generator, int nRows, int nCols)
     return m;
 }
 
-double LargestMagnitude(const CMatrix& m)
-{
-    double dLargest = 0.0;
-    for (int i = 0; i < m.m_nRows; ++i)
-    {
-        for (int j = 0; j < m.m_nCols; ++j)
-        {
-            dLargest = std::max(dLargest, std::fabs(m.GetElement(i, j)));
-        }
-    }
-    return dLargest;
-}
-
 // The product of the rows' Euclidean lengths, which bounds |det|.
 double HadamardBound(const CMatrix& m)
 {
