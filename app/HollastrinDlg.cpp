@@ -197,6 +197,7 @@ CHollastrinDlg::CHollastrinDlg(QWidget* pParent)
     // Fixed size: no maximise button, and no resizing.
     setFixedSize(Metrics::DluToPixelsX(kDialogWidthDlu), Metrics::DluToPixelsY(kDialogHeightDlu));
     KeepFromMinimising(this);
+    KeepFromMaximising(this);
     move(Metrics::DluToPixelsX(kDialogLeftDlu), Metrics::DluToPixelsY(kDialogTopDlu));
     SetMessageBoxOwner(this);
     setAcceptDrops(true);

@@ -3,6 +3,7 @@
 #include "EntryControlView.h"
 #include "Metrics.h"
 #include "ObjectHost.h"
+#include "WindowRules.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -148,6 +149,8 @@ CObjectFrame::CObjectFrame(CObjectHost* pDlg, QString strName, QString strSuffix
     setBaseSize(m_sizeNormal);
     setSizeIncrement(kSizeStep, kSizeStep);
     setMinimumSize(m_sizeNormal);
+    // Where the size steps are ignored.
+    KeepNormalSize(this, m_sizeNormal);
     move(FramePosition(m_nObjectNumber));
     OnCreate();
     // A narrow window's title bar cuts the title short; the background and

@@ -1,6 +1,7 @@
 #include "ProgressWatch.h"
 
 #include "MessageBox.h"
+#include "WindowRules.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>
@@ -111,6 +112,7 @@ void CProgressWatch::ShowDialog()
     // after a while is put off for good.
     dialog.setMinimumDuration(std::numeric_limits<int>::max());
     dialog.setRange(0, kBarMaximum);
+    KeepFromMaximising(&dialog);
     dialog.setValue(0);
     dialog.show();
     QCoreApplication::processEvents();

@@ -16,6 +16,7 @@ PACKAGES=(
     xvfb xauth imagemagick
     clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev file xdotool x11-utils openbox metacity
+    weston xwayland qt6-wayland
 )
 
 missing=()
