@@ -2,7 +2,8 @@
 // the sessions): border drags, maximising, activation by the mouse, real
 // keys, the title and buttons the window manager gives the windows. Driven
 // with xdotool and read back with xwininfo and xprop. On native Wayland the
-// compositor, not the program, decides a window's state and size.
+// compositor, not the program, decides a window's state and size; and the
+// program itself chooses its window system.
 #include "Hollastrin.h"
 #include "ProgressWatch.h"
 #include "WindowTest.h"
@@ -387,4 +388,40 @@ TEST_F(WaylandTest, NoWindowEndsTheProgramWhenMaximised)
     EXPECT_TRUE(Eventually([&] { return pFrame->width() > size.width(); }));
     RequestState(pFrame, Qt::WindowNoState);
     EXPECT_TRUE(Eventually([&] { return pFrame->size() == size; }));
+}
+
+// The program as a desktop starts it, with no platform chosen: on X11 where
+// a Wayland desktop offers an X display too, on Wayland where it is alone;
+// not a word on the standard error either way.
+TEST(DisplaySystemTest, X11WhereThereIsAnXDisplayAndWaylandAlone)
+{
+    const bool bX11 = qEnvironmentVariableIsSet("DISPLAY");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    // The Wayland messages, one a line, each starting with its time in [].
+    environment.insert("WAYLAND_DEBUG", "client");
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(qEnvironmentVariable("QUINDLE_PROGRAM"), QStringList());
+    ASSERT_TRUE(program.waitForStarted());
+    QByteArray errors;
+    EXPECT_TRUE(Eventually(
+        [&]
+        {
+            errors += program.readAllStandardError();
+            return bX11 ? !Tool("xdotool", {"search", "--name", "^Quindle$"}).isEmpty()
+                        : errors.contains("set_title(\"Quindle\")");
+        }))
+        << WindowManager().toStdString() << " shows no main dialog";
+    Settle();
+    EXPECT_EQ(program.state(), QProcess::Running);
+    program.terminate();
+    program.waitForFinished();
+    errors += program.readAllStandardError();
+    if (bX11)
+    {
+        EXPECT_FALSE(errors.contains("xdg_toplevel")) << "also on Wayland";
+    }
+    for (const QByteArray& line : errors.split('\n'))
+        EXPECT_TRUE(line.isEmpty() || line.startsWith('[')) << line.toStdString();
 }

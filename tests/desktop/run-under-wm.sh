@@ -7,6 +7,9 @@
 #   openbox, metacity  an X display (Xvfb) under that window manager
 #   weston             a Wayland display alone (weston, headless)
 #   weston-xwayland    an X display (Xwayland) under weston's own X window manager
+#   wayland-desktop    an X display (Xvfb) and a Wayland display (weston), both
+#                      offered as on a Wayland desktop with Xwayland; no platform
+#                      is chosen for the program
 # The program finds the session's name in QUINDLE_WINDOW_MANAGER.
 set -u
 session=$1
@@ -16,6 +19,7 @@ case $session in
 openbox | metacity) tools=(Xvfb "$session") ;;
 weston) tools=(weston) ;;
 weston-xwayland) tools=(weston Xwayland) ;;
+wayland-desktop) tools=(Xvfb weston) ;;
 *)
     echo "unknown session $session"
     exit 2
@@ -27,7 +31,7 @@ for tool in xprop xdotool xwininfo "${tools[@]}"; do
         exit 77
     fi
 done
-if [ "$session" = weston ]; then
+if [ "$session" = weston ] || [ "$session" = wayland-desktop ]; then
     if ! ls "${QUINDLE_QT_PLUGINS:-/nonexistent}"/platforms/libqwayland-* >/dev/null 2>&1; then
         echo "Qt's Wayland platform (qt6-wayland) is not installed: $session tests skipped"
         exit 77
@@ -115,6 +119,11 @@ weston-xwayland)
     export DISPLAY
     await_window_manager
     export QT_QPA_PLATFORM=xcb
+    ;;
+wayland-desktop)
+    start_xvfb
+    start_weston
+    export XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
     ;;
 esac
 export QUINDLE_WINDOW_MANAGER="$session"
