@@ -524,10 +524,17 @@ void CHollastrinDlg::OnSelchangeObjectList()
         if (k >= m_ObjectList.size())
             continue;
         CObjectFrame* pFrame = m_ObjectList.at(k)->m_pFrame;
-        if (pFrame->isMinimized())
-            pFrame->showNormal();
-        pFrame->raise();
-        pFrame->activateWindow();
+        if (IsWaylandPlatform())
+        {
+            BringForwardOnWayland(pFrame);
+        }
+        else
+        {
+            if (pFrame->isMinimized())
+                pFrame->showNormal();
+            pFrame->raise();
+            pFrame->activateWindow();
+        }
         pFrame->OnSetFocus();
     }
 

@@ -167,6 +167,22 @@ void KeepNormalSize(QWidget* pWindow, const QSize& size)
     (new CSizeKeeper(pWindow))->Keep(size); // child of the window
 }
 
+void BringForwardOnWayland(QWidget* pWindow)
+{
+    // Activation answers within a few round trips to the compositor.
+    constexpr int kActivationWaitMs = 400;
+    pWindow->activateWindow();
+    QTimer::singleShot(kActivationWaitMs, pWindow,
+                       [pWindow]
+                       {
+                           if (pWindow->isVisible() && !pWindow->isActiveWindow())
+                           {
+                               pWindow->hide();
+                               pWindow->show();
+                           }
+                       });
+}
+
 bool IsWaylandPlatform()
 {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));

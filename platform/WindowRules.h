@@ -28,5 +28,13 @@ void KeepFromMaximising(QWidget* pWindow);
 // changes.
 void KeepNormalSize(QWidget* pWindow, const QSize& size);
 
+// Brings a window forward as far as Wayland allows. A Wayland client can
+// neither raise its windows nor restore minimised ones, and is not even told
+// which are minimised: it asks the compositor to activate the window
+// (xdg-activation, where the compositor offers it: the window is raised,
+// restored and focused). A window still not active a moment later is mapped
+// anew, which shows it again, on top, on compositors without (weston).
+void BringForwardOnWayland(QWidget* pWindow);
+
 // True on a Wayland platform (the window system, not Xwayland).
 bool IsWaylandPlatform();

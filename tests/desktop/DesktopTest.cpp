@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
 #include <QProgressDialog>
@@ -424,4 +425,17 @@ TEST(DisplaySystemTest, X11WhereThereIsAnXDisplayAndWaylandAlone)
     }
     for (const QByteArray& line : errors.split('\n'))
         EXPECT_TRUE(line.isEmpty() || line.startsWith('[')) << line.toStdString();
+}
+
+// Picking an object in the list where the compositor activates nothing
+// (weston has no xdg-activation; headless, it has not even a seat): the
+// window is mapped anew, which brings it back from minimised and on top.
+TEST_F(WaylandTest, PickingAMinimisedObjectShowsItAgainWhereNothingActivatesIt)
+{
+    CObjectFrame* pFrame = Zeroed(2, 2)->m_pFrame;
+    RequestState(pFrame, Qt::WindowMinimized);
+    // The compositor stops drawing it.
+    EXPECT_TRUE(Eventually([&] { return !pFrame->windowHandle()->isExposed(); }));
+    m_pDlg->ObjectListBox()->item(0)->setSelected(true);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(pFrame));
 }
