@@ -14,6 +14,7 @@ CAboutDlg::CAboutDlg(QWidget* pParent)
 {
     setWindowTitle(QStringLiteral("About Quindle"));
     KeepFromMinimising(this);
+    KeepFromMaximising(this);
     setFixedSize(Metrics::DluToPixelsX(217), Metrics::DluToPixelsY(55));
 
     auto* pIcon = new QLabel(this);

@@ -191,6 +191,7 @@ CHollastrinDlg::CHollastrinDlg(QWidget* pParent)
     // Fixed size: no maximise button, and no resizing.
     setFixedSize(Metrics::DluToPixelsX(kDialogWidthDlu), Metrics::DluToPixelsY(kDialogHeightDlu));
     KeepFromMinimising(this);
+    KeepFromMaximising(this);
     move(Metrics::DluToPixelsX(kDialogLeftDlu), Metrics::DluToPixelsY(kDialogTopDlu));
     SetMessageBoxOwner(this);
     setAcceptDrops(true);
@@ -612,10 +613,17 @@ void CHollastrinDlg::BringObjectForward(int k)
     if (k < 0 || k >= m_Registry.ObjectList().size())
         return;
     CObjectFrame* pFrame = m_Registry.ObjectList().at(k)->m_pFrame;
-    if (pFrame->isMinimized())
-        pFrame->showNormal();
-    pFrame->raise();
-    pFrame->activateWindow();
+    if (IsWaylandPlatform())
+    {
+        BringForwardOnWayland(pFrame);
+    }
+    else
+    {
+        if (pFrame->isMinimized())
+            pFrame->showNormal();
+        pFrame->raise();
+        pFrame->activateWindow();
+    }
     pFrame->OnSetFocus();
 }
 

@@ -47,9 +47,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quindle developers <dev@quindle.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The Qt libraries come from dpkg-shlibdeps; the platform plugin (xcb,
-# offscreen, ...) is loaded at run time, so no linker dependency names it.
+# The Qt libraries come from dpkg-shlibdeps; the platform plugins are loaded
+# at run time, so no linker dependency names them: xcb (and offscreen) come
+# in qt6-qpa-plugins, Wayland in qt6-wayland (a Wayland desktop without
+# Xwayland has nothing else).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland")
 
 include(CPack)

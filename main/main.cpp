@@ -1,16 +1,24 @@
 #include "app/Hollastrin.h"
+#include "platform/DisplaySystem.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QStringList>
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {
     QStringList arguments;
     for (int k = 1; k < argc; ++k)
-        arguments.append(QFile::decodeName(argv[k]));
+    {
+        // The toolkit's platform option and its value are the toolkit's.
+        if (IsPlatformOption(argv[k]))
+            ++k;
+        else
+            arguments.append(QFile::decodeName(argv[k]));
+    }
     const CommandLine commandLine = ParseCommandLine(arguments);
     if (commandLine.nExitStatus)
     {
@@ -26,6 +34,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", kNoDisplayMessage);
         return 1;
     }
+    if (const std::optional<std::string> platform =
+            ChooseDisplaySystem(std::getenv("DISPLAY"), std::getenv("QT_QPA_PLATFORM"), argc, argv))
+        qputenv("QT_QPA_PLATFORM", platform->c_str());
     QApplication app(argc, argv);
     CHollastrinApp theApp;
     theApp.InitInstance(commandLine.files);

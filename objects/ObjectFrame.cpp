@@ -6,6 +6,7 @@
 #include "objects/ObjectRegistry.h"
 #include "platform/FileDrops.h"
 #include "platform/Metrics.h"
+#include "platform/WindowRules.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -75,6 +76,8 @@ CObjectFrame::CObjectFrame(CObjectRegistry* pRegistry, QString strName, QString 
     setBaseSize(m_sizeNormal);
     setSizeIncrement(kSizeStep, kSizeStep);
     setMinimumSize(m_sizeNormal);
+    // Where the size steps are ignored.
+    KeepNormalSize(this, m_sizeNormal);
     move(FramePosition(m_nObjectNumber));
     OnCreate();
     // A narrow window's title bar cuts the title short; the background and

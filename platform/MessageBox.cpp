@@ -59,5 +59,6 @@ void AppMessageBox(const QString& text, MessageIcon icon)
     if (box.parentWidget())
         box.setWindowModality(Qt::WindowModal);
     KeepFromMinimising(&box);
+    KeepFromMaximising(&box);
     box.exec();
 }

@@ -1,6 +1,7 @@
 #include "platform/ProgressWatch.h"
 
 #include "platform/MessageBox.h"
+#include "platform/WindowRules.h"
 
 #include <QCoreApplication>
 #include <QProgressBar>
@@ -116,6 +117,7 @@ void CProgressWatch::ShowDialog()
     // after a while is put off for good.
     dialog.setMinimumDuration(std::numeric_limits<int>::max());
     dialog.setRange(0, kBarMaximum);
+    KeepFromMaximising(&dialog);
     dialog.setValue(0);
     dialog.show();
     QCoreApplication::processEvents();

@@ -20,6 +20,7 @@ PACKAGES=(
     clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev file xdotool x11-utils openbox metacity
     dbus at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0
+    weston xwayland qt6-wayland
 )
 
 missing=()

@@ -79,7 +79,7 @@ echo "   $(basename "$deb")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "   Depends: $depends"
-for dep in libqt6widgets6 libqt6core6 qt6-qpa-plugins; do
+for dep in libqt6widgets6 libqt6core6 qt6-qpa-plugins qt6-wayland; do
     grep -qE "(^|, )$dep( |,|$)" <<<"$depends" || fail "the package does not depend on $dep"
 done
 [ "$(dpkg-deb -f "$deb" Section)" = "math" ] || fail "the package's section is not math"

@@ -1,17 +1,27 @@
-// What only a window manager shows: border drags, maximising, activation by
-// the mouse, real keys, the title and buttons the window manager gives the
-// windows. Driven with xdotool and read back with xwininfo and xprop.
+// What only a window manager or compositor shows (see run-under-wm.sh for
+// the sessions): border drags, maximising, activation by the mouse, real
+// keys, the title and buttons the window manager gives the windows. Driven
+// with xdotool and read back with xwininfo and xprop. On native Wayland the
+// compositor, not the program, decides a window's state and size; and the
+// program itself chooses its window system.
 #include "WindowTest.h"
+#include "app/Hollastrin.h"
+#include "platform/ProgressWatch.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
+#include <algorithm>
+#include <chrono>
 #include <functional>
 
 namespace
@@ -136,9 +146,52 @@ protected:
             });
     }
 };
+
+// The widest a window has been since the watch began.
+class CWidestWatch : public QObject
+{
+public:
+    explicit CWidestWatch(QWidget* pWindow) : m_nWidest(pWindow->width())
+    {
+        pWindow->installEventFilter(this);
+    }
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::Resize)
+            m_nWidest = std::max(m_nWidest, static_cast<QWidget*>(pWatched)->width());
+        return false;
+    }
+    int m_nWidest;
+};
+
+class WaylandTest : public UiTest
+{
+protected:
+    // Asks for the state as the title bar's buttons do.
+    static void RequestState(QWidget* pWindow, Qt::WindowState state)
+    {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(pWindow));
+        pWindow->windowHandle()->setWindowStates(state);
+    }
+
+    // A dialog asked to be maximised takes the size the compositor
+    // configures (which ends the program otherwise), then goes back to its
+    // normal state and size.
+    static void ExpectBackToNormal(QWidget* pWindow, const char* pWhat)
+    {
+        const QSize size = pWindow->size();
+        const CWidestWatch watch(pWindow);
+        RequestState(pWindow, Qt::WindowMaximized);
+        EXPECT_TRUE(Eventually([&] { return watch.m_nWidest > 1000; })) << pWhat;
+        EXPECT_TRUE(Eventually(
+            [&] { return pWindow->windowState() == Qt::WindowNoState && pWindow->size() == size; }))
+            << pWhat << ": " << pWindow->width() << "x" << pWindow->height();
+    }
+};
 } // namespace
 
-TEST_F(DesktopTest, BorderDragsChangeNeitherSizeNorPlaceAndMaximiseStays)
+// Under openbox and metacity: the size steps hold the window at its size.
+TEST_F(DesktopTest, BorderDragsChangeNeitherSizeNorPlace)
 {
     // Object 1 opens at the top of the screen, where a move would hide its
     // title bar.
@@ -164,14 +217,33 @@ TEST_F(DesktopTest, BorderDragsChangeNeitherSizeNorPlaceAndMaximiseStays)
         }
         EXPECT_EQ(pFrame->frameGeometry().topLeft(),
                   CObjectFrame::FramePosition(pFrame->m_nObjectNumber));
-
-        // Maximise and restore are still offered, and work.
         const QString actions = Property(pFrame, "_NET_WM_ALLOWED_ACTIONS");
         EXPECT_TRUE(actions.contains("_NET_WM_ACTION_MAXIMIZE_HORZ")) << actions.toStdString();
+    }
+}
+
+// Also under window managers that ignore the size steps (weston's): a size
+// given in the normal state is undone, while maximise and restore work.
+TEST_F(DesktopTest, ObjectWindowsTakeTheirSizeBackAndMaximiseAndRestore)
+{
+    for (auto [nRows, nCols] : {std::pair{3, 4}, std::pair{20, 20}})
+    {
+        CObjectFrame* pFrame = Zeroed(nRows, nCols)->m_pFrame;
+        WaitMapped(pFrame);
+        const QRect before = ClientRect(pFrame);
+        // What a border drag does where the size steps are ignored.
+        Tool("xdotool", {"windowsize", Id(pFrame), QString::number(before.width() + 60),
+                         QString::number(before.height() + 45)});
+        EXPECT_TRUE(Eventually([&] { return ClientRect(pFrame).size() == before.size(); }))
+            << WindowManager().toStdString() << ": " << pFrame->width() << "x" << pFrame->height();
+
         pFrame->showMaximized();
         EXPECT_TRUE(Eventually([&] { return ClientRect(pFrame).width() > 1000; }));
+        Settle();
+        EXPECT_TRUE(pFrame->isMaximized());
+        EXPECT_GT(ClientRect(pFrame).width(), 1000);
         pFrame->showNormal();
-        EXPECT_TRUE(Eventually([&] { return ClientRect(pFrame) == before; }));
+        EXPECT_TRUE(Eventually([&] { return ClientRect(pFrame).size() == before.size(); }));
     }
 }
 
@@ -295,4 +367,85 @@ TEST_F(DesktopTest, AboutBoxFrameStartsAtTheDialogsClientCornerAndComesBackWhenM
         });
     m_pDlg->OnSysCommand(IDM_ABOUTBOX, 0);
     EXPECT_EQ(frame, corner);
+}
+
+TEST_F(WaylandTest, NoWindowEndsTheProgramWhenMaximised)
+{
+    ExpectBackToNormal(m_pDlg.get(), "main dialog");
+
+    const MessageBoxHook previous = SetMessageBoxHook(nullptr);
+    AnswerNextModal([&](QWidget* pBox) { ExpectBackToNormal(pBox, "message box"); });
+    AppMessageBox(MessageText::kSelectDimensions);
+    SetMessageBoxHook(previous);
+
+    AnswerNextModal([&](QWidget* pBox) { ExpectBackToNormal(pBox, "About box"); });
+    m_pDlg->OnSysCommand(IDM_ABOUTBOX, 0);
+
+    using namespace std::chrono_literals;
+    const auto previousDelay = CProgressWatch::SetShowDelay(0ms);
+    CProgressWatch::SetShowHook([&](QProgressDialog& dialog)
+                                { ExpectBackToNormal(&dialog, "progress dialog"); });
+    {
+        CProgressWatch watch(m_pDlg.get(), QStringLiteral("Computing"));
+        watch.OnProgress(0, 10);
+    }
+    CProgressWatch::SetShowHook(nullptr);
+    CProgressWatch::SetShowDelay(previousDelay);
+
+    // Object windows can be maximised, and come back to their size.
+    CObjectFrame* pFrame = Zeroed(3, 4)->m_pFrame;
+    const QSize size = pFrame->size();
+    RequestState(pFrame, Qt::WindowMaximized);
+    EXPECT_TRUE(Eventually([&] { return pFrame->width() > size.width(); }));
+    RequestState(pFrame, Qt::WindowNoState);
+    EXPECT_TRUE(Eventually([&] { return pFrame->size() == size; }));
+}
+
+// The program as a desktop starts it, with no platform chosen: on X11 where
+// a Wayland desktop offers an X display too, on Wayland where it is alone;
+// not a word on the standard error either way.
+TEST(DisplaySystemTest, X11WhereThereIsAnXDisplayAndWaylandAlone)
+{
+    const bool bX11 = qEnvironmentVariableIsSet("DISPLAY");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    // The Wayland messages, one a line, each starting with its time in [].
+    environment.insert("WAYLAND_DEBUG", "client");
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(qEnvironmentVariable("QUINDLE_PROGRAM"), QStringList());
+    ASSERT_TRUE(program.waitForStarted());
+    QByteArray errors;
+    EXPECT_TRUE(Eventually(
+        [&]
+        {
+            errors += program.readAllStandardError();
+            return bX11 ? !Tool("xdotool", {"search", "--name", "^Quindle$"}).isEmpty()
+                        : errors.contains("set_title(\"Quindle\")");
+        }))
+        << WindowManager().toStdString() << " shows no main dialog";
+    Settle();
+    EXPECT_EQ(program.state(), QProcess::Running);
+    program.terminate();
+    program.waitForFinished();
+    errors += program.readAllStandardError();
+    if (bX11)
+    {
+        EXPECT_FALSE(errors.contains("xdg_toplevel")) << "also on Wayland";
+    }
+    for (const QByteArray& line : errors.split('\n'))
+        EXPECT_TRUE(line.isEmpty() || line.startsWith('[')) << line.toStdString();
+}
+
+// Picking an object in the list where the compositor activates nothing
+// (weston has no xdg-activation; headless, it has not even a seat): the
+// window is mapped anew, which brings it back from minimised and on top.
+TEST_F(WaylandTest, PickingAMinimisedObjectShowsItAgainWhereNothingActivatesIt)
+{
+    CObjectFrame* pFrame = Zeroed(2, 2)->m_pFrame;
+    RequestState(pFrame, Qt::WindowMinimized);
+    // The compositor stops drawing it.
+    EXPECT_TRUE(Eventually([&] { return !pFrame->windowHandle()->isExposed(); }));
+    m_pDlg->ObjectListBox()->item(0)->setSelected(true);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(pFrame));
 }

@@ -1,18 +1,42 @@
 #!/usr/bin/env bash
-# Runs a test program on a display of its own under a real window manager:
-# starts Xvfb on a free display number, starts the window manager (openbox or
-# metacity), waits until it manages windows, runs the program and stops both
-# again. Exits with 77 (skipped) when a tool is missing.
-# Usage: run-under-wm.sh WINDOW-MANAGER PROGRAM [ARGUMENTS...]
+# Runs a test program on displays of its own under a real window manager or
+# compositor: starts them on free display numbers and sockets, waits until
+# they manage windows, runs the program and stops them again. Exits with 77
+# (skipped) when a tool is missing.
+# Usage: run-under-wm.sh SESSION PROGRAM [ARGUMENTS...]
+#   openbox, metacity  an X display (Xvfb) under that window manager
+#   weston             a Wayland display alone (weston, headless)
+#   weston-xwayland    an X display (Xwayland) under weston's own X window manager
+#   wayland-desktop    an X display (Xvfb) and a Wayland display (weston), both
+#                      offered as on a Wayland desktop with Xwayland; no platform
+#                      is chosen for the program
+# The program finds the session's name in QUINDLE_WINDOW_MANAGER.
 set -u
-wm=$1
+session=$1
 shift
-for tool in Xvfb xprop xdotool xwininfo "$wm"; do
+
+case $session in
+openbox | metacity) tools=(Xvfb "$session") ;;
+weston) tools=(weston) ;;
+weston-xwayland) tools=(weston Xwayland) ;;
+wayland-desktop) tools=(Xvfb weston) ;;
+*)
+    echo "unknown session $session"
+    exit 2
+    ;;
+esac
+for tool in xprop xdotool xwininfo "${tools[@]}"; do
     if ! command -v "$tool" >/dev/null; then
-        echo "$tool is not installed: window-manager tests skipped"
+        echo "$tool is not installed: $session tests skipped"
         exit 77
     fi
 done
+if [ "$session" = weston ] || [ "$session" = wayland-desktop ]; then
+    if ! ls "${QUINDLE_QT_PLUGINS:-/nonexistent}"/platforms/libqwayland-* >/dev/null 2>&1; then
+        echo "Qt's Wayland platform (qt6-wayland) is not installed: $session tests skipped"
+        exit 77
+    fi
+fi
 
 work=$(mktemp -d)
 pids=()
@@ -24,27 +48,84 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display and writes its number once it is ready.
-mkfifo "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids=("$!")
-if ! read -r -t 20 number <"$work/display"; then
-    echo "Xvfb did not start"
-    exit 1
-fi
-export DISPLAY=":$number" QT_QPA_PLATFORM=xcb QUINDLE_WINDOW_MANAGER="$wm"
-unset WAYLAND_DISPLAY
+# Waits up to 20 s for a command to succeed.
+await() {
+    for _ in $(seq 200); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
 
-"$wm" >/dev/null 2>&1 &
-pids=("$!" "${pids[@]}")
+# Xvfb picks a free display and writes its number once it is ready.
+start_xvfb() {
+    mkfifo "$work/display"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+    pids=("$!" "${pids[@]}")
+    if ! read -r -t 20 number <"$work/display"; then
+        echo "Xvfb did not start"
+        exit 1
+    fi
+    export DISPLAY=":$number"
+}
+
+# Weston, headless, on a socket in a runtime folder of its own; with
+# --xwayland it also offers an X display (Xwayland, started on the first
+# connection) under its own X window manager.
+start_weston() {
+    export XDG_RUNTIME_DIR="$work/runtime"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    weston --backend=headless-backend.so --width=1280 --height=800 --socket=wayland-test \
+        --idle-time=0 --log="$work/weston.log" "$@" >/dev/null 2>&1 &
+    pids=("$!" "${pids[@]}")
+    if ! await test -S "$XDG_RUNTIME_DIR/wayland-test"; then
+        echo "weston did not start"
+        cat "$work/weston.log"
+        exit 1
+    fi
+    export WAYLAND_DISPLAY=wayland-test
+}
+
 managed() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
-for _ in $(seq 200); do
-    managed && break
-    sleep 0.1
-done
-if ! managed; then
-    echo "$wm did not start on $DISPLAY"
-    exit 1
-fi
-echo "$wm on display $DISPLAY"
+await_window_manager() {
+    if ! await managed; then
+        echo "$session did not start on $DISPLAY"
+        exit 1
+    fi
+}
+
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+case $session in
+openbox | metacity)
+    start_xvfb
+    "$session" >/dev/null 2>&1 &
+    pids=("$!" "${pids[@]}")
+    await_window_manager
+    export QT_QPA_PLATFORM=xcb
+    ;;
+weston)
+    start_weston
+    export QT_QPA_PLATFORM=wayland
+    ;;
+weston-xwayland)
+    start_weston --xwayland
+    unset WAYLAND_DISPLAY
+    found_display() { grep -o "xserver listening on display :[0-9]*" "$work/weston.log"; }
+    if ! await found_display >/dev/null; then
+        echo "weston offers no X display"
+        exit 1
+    fi
+    DISPLAY=$(found_display | grep -o ":[0-9]*$")
+    export DISPLAY
+    await_window_manager
+    export QT_QPA_PLATFORM=xcb
+    ;;
+wayland-desktop)
+    start_xvfb
+    start_weston
+    export XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
+    ;;
+esac
+export QUINDLE_WINDOW_MANAGER="$session"
+echo "$session: DISPLAY=${DISPLAY:-} WAYLAND_DISPLAY=${WAYLAND_DISPLAY:-}"
 "$@"
