@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
@@ -132,7 +133,7 @@ private:
 TEST_F(ProgressTest, DialogNamesTheResultAndCancelEndsTheCommandQuietly)
 {
     MakePowOperands(kHugeExponent);
-    QString title, cancelText;
+    QString title, cancelText, name, barName;
     Qt::WindowModality modality = Qt::NonModal;
     QWidget* pParent = nullptr;
     int nMaximum = 0;
@@ -140,6 +141,9 @@ TEST_F(ProgressTest, DialogNamesTheResultAndCancelEndsTheCommandQuietly)
         [&](QProgressDialog& dialog)
         {
             title = dialog.windowTitle();
+            name = dialog.accessibleName();
+            if (auto* pBar = dialog.findChild<QProgressBar*>())
+                barName = pBar->accessibleName();
             modality = dialog.windowModality();
             pParent = dialog.parentWidget();
             nMaximum = dialog.maximum();
@@ -155,6 +159,9 @@ TEST_F(ProgressTest, DialogNamesTheResultAndCancelEndsTheCommandQuietly)
     EXPECT_EQ(m_nShown, 1);
     EXPECT_EQ(m_label, "Pow(1,2)");
     EXPECT_EQ(title, "Quindle");
+    // Screen readers hear what is being computed.
+    EXPECT_EQ(name, "Computing Pow(1,2)");
+    EXPECT_EQ(barName, "Progress of Pow(1,2)");
     EXPECT_EQ(cancelText, "Cancel");
     EXPECT_EQ(modality, Qt::WindowModal);
     EXPECT_EQ(pParent, m_pDlg.get());
