@@ -169,17 +169,13 @@ void CHollastrinDlg::OpenObjectFiles(const QStringList& paths)
 
 void CHollastrinDlg::dragEnterEvent(QDragEnterEvent* pEvent)
 {
-    if (!DroppedLocalFiles(pEvent->mimeData()).isEmpty())
-        pEvent->acceptProposedAction();
+    AcceptFileDrag(pEvent);
 }
 
 void CHollastrinDlg::dropEvent(QDropEvent* pEvent)
 {
-    const QStringList paths = DroppedLocalFiles(pEvent->mimeData());
-    if (paths.isEmpty())
-        return;
-    pEvent->acceptProposedAction();
-    OpenDroppedFiles(paths);
+    if (const QStringList paths = TakeDroppedFiles(pEvent); !paths.isEmpty())
+        OpenDroppedFiles(paths);
 }
 
 void CHollastrinDlg::OpenDroppedFiles(const QStringList& paths)

@@ -62,30 +62,22 @@ bool CEntryControl::event(QEvent* pEvent)
 
 void CEntryControl::dragEnterEvent(QDragEnterEvent* pEvent)
 {
-    if (!DroppedLocalFiles(pEvent->mimeData()).isEmpty())
-        pEvent->acceptProposedAction();
-    else
+    if (!AcceptFileDrag(pEvent))
         QLineEdit::dragEnterEvent(pEvent);
 }
 
 void CEntryControl::dragMoveEvent(QDragMoveEvent* pEvent)
 {
-    if (!DroppedLocalFiles(pEvent->mimeData()).isEmpty())
-        pEvent->acceptProposedAction();
-    else
+    if (!AcceptFileDrag(pEvent))
         QLineEdit::dragMoveEvent(pEvent);
 }
 
 void CEntryControl::dropEvent(QDropEvent* pEvent)
 {
-    const QStringList paths = DroppedLocalFiles(pEvent->mimeData());
-    if (paths.isEmpty())
-    {
+    if (const QStringList paths = TakeDroppedFiles(pEvent); !paths.isEmpty())
+        emit filesDropped(paths);
+    else
         QLineEdit::dropEvent(pEvent);
-        return;
-    }
-    pEvent->acceptProposedAction();
-    emit filesDropped(paths);
 }
 
 bool CEntryControl::focusNextPrevChild(bool /*bNext*/)

@@ -213,17 +213,13 @@ void CObjectFrame::dragEnterEvent(QDragEnterEvent* pEvent)
 
 void CObjectFrame::dragMoveEvent(QDragMoveEvent* pEvent)
 {
-    if (!DroppedLocalFiles(pEvent->mimeData()).isEmpty())
-        pEvent->acceptProposedAction();
+    AcceptFileDrag(pEvent);
 }
 
 void CObjectFrame::dropEvent(QDropEvent* pEvent)
 {
-    const QStringList paths = DroppedLocalFiles(pEvent->mimeData());
-    if (paths.isEmpty())
-        return;
-    pEvent->acceptProposedAction();
-    m_pRegistry->RequestOpenFiles(paths);
+    if (const QStringList paths = TakeDroppedFiles(pEvent); !paths.isEmpty())
+        m_pRegistry->RequestOpenFiles(paths);
 }
 
 void CObjectFrame::focusInEvent(QFocusEvent* pEvent)

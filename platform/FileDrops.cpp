@@ -1,5 +1,6 @@
 #include "platform/FileDrops.h"
 
+#include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -14,5 +15,21 @@ QStringList DroppedLocalFiles(const QMimeData* pData)
                 paths.append(url.toLocalFile());
         }
     }
+    return paths;
+}
+
+bool AcceptFileDrag(QDragMoveEvent* pEvent)
+{
+    if (DroppedLocalFiles(pEvent->mimeData()).isEmpty())
+        return false;
+    pEvent->acceptProposedAction();
+    return true;
+}
+
+QStringList TakeDroppedFiles(QDropEvent* pEvent)
+{
+    const QStringList paths = DroppedLocalFiles(pEvent->mimeData());
+    if (!paths.isEmpty())
+        pEvent->acceptProposedAction();
     return paths;
 }
