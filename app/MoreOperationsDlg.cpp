@@ -5,6 +5,7 @@
 #include "app/HollastrinDlg.h"
 #include "engine/MoreOperations.h"
 #include "platform/Metrics.h"
+#include "platform/WindowRules.h"
 
 #include <QPushButton>
 #include <QStringList>
@@ -99,6 +100,9 @@ CMoreOperationsDlg::CMoreOperationsDlg(CHollastrinDlg* pMainDlg)
     setWindowTitle(QString::fromUtf8(kMoreOperationsTitle));
     setFont(Metrics::DialogFont());
     setFixedSize(Metrics::DluToPixelsX(kWidthDlu), Metrics::DluToPixelsY(kHeightDlu));
+    // Like the main dialog: never minimised or maximised.
+    KeepFromMinimising(this);
+    KeepFromMaximising(this);
     // To the right of the main dialog, level with its top.
     const QRect mainFrame = pMainDlg->frameGeometry();
     move(mainFrame.right() + 1 + Metrics::DluToPixelsX(kGapDlu), mainFrame.top());

@@ -6,6 +6,7 @@
 // program itself chooses its window system.
 #include "WindowTest.h"
 #include "app/Hollastrin.h"
+#include "app/MoreOperationsDlg.h"
 #include "platform/ProgressWatch.h"
 
 #include <QApplication>
@@ -391,6 +392,9 @@ TEST_F(WaylandTest, NoWindowEndsTheProgramWhenMaximised)
     }
     CProgressWatch::SetShowHook(nullptr);
     CProgressWatch::SetShowDelay(previousDelay);
+
+    m_pDlg->OnMoreOperations();
+    ExpectBackToNormal(m_pDlg->MoreOperationsWindow(), "More Operations");
 
     // Object windows can be maximised, and come back to their size.
     CObjectFrame* pFrame = Zeroed(3, 4)->m_pFrame;
