@@ -8,6 +8,7 @@
 #include "platform/WindowRules.h"
 
 #include <QPushButton>
+#include <QScreen>
 #include <QStringList>
 
 #include <cstring>
@@ -103,9 +104,16 @@ CMoreOperationsDlg::CMoreOperationsDlg(CHollastrinDlg* pMainDlg)
     // Like the main dialog: never minimised or maximised.
     KeepFromMinimising(this);
     KeepFromMaximising(this);
-    // To the right of the main dialog, level with its top.
+    // Below the main dialog, level with its left edge: the object windows
+    // open in a cascade to the dialog's right, and none of them is hidden
+    // there. On a screen too short for that, to the dialog's right.
     const QRect mainFrame = pMainDlg->frameGeometry();
-    move(mainFrame.right() + 1 + Metrics::DluToPixelsX(kGapDlu), mainFrame.top());
+    const int nFrameHeight = height() + mainFrame.height() - pMainDlg->height();
+    QPoint place(mainFrame.left(), mainFrame.bottom() + 1 + Metrics::DluToPixelsY(kGapDlu));
+    if (const QScreen* pScreen = pMainDlg->screen();
+        pScreen && place.y() + nFrameHeight - 1 > pScreen->availableGeometry().bottom())
+        place = QPoint(mainFrame.right() + 1 + Metrics::DluToPixelsX(kGapDlu), mainFrame.top());
+    move(place);
     CreateControls();
     AddHelpKey(this);
 }

@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 namespace
@@ -46,8 +47,15 @@ TEST_F(MoreOperationsTest, OpensOnceFromTheMenuAndTheKeyBesideTheDialog)
     EXPECT_EQ(pMore->windowTitle(), "More Operations");
     EXPECT_EQ(pMore->parentWidget(), m_pDlg.get());
     EXPECT_FALSE(pMore->isModal());
-    EXPECT_GT(pMore->frameGeometry().left(), m_pDlg->frameGeometry().right());
-    EXPECT_EQ(pMore->frameGeometry().top(), m_pDlg->frameGeometry().top());
+    // Below the main dialog where the screen is tall enough, clear of the
+    // object windows' cascade to its right; else to the dialog's right.
+    const QRect main = m_pDlg->frameGeometry();
+    const QRect more = pMore->frameGeometry();
+    const bool bBelow = more.left() == main.left() && more.top() > main.bottom();
+    const bool bRight = more.left() > main.right() && more.top() == main.top();
+    EXPECT_TRUE(bBelow || bRight);
+    EXPECT_EQ(bBelow,
+              main.bottom() + more.height() + 4 <= m_pDlg->screen()->availableGeometry().bottom());
 
     // Closed, then opened again from the context menu: the same window.
     pMore->close();
