@@ -1,6 +1,8 @@
 #include "app/Hollastrin.h"
 
 #include "app/HollastrinDlg.h"
+#include "app/SessionKeeper.h"
+#include "platform/EndingSignals.h"
 #include "platform/MessageBox.h"
 #include "platform/Metrics.h"
 
@@ -24,9 +26,14 @@ constexpr char kUsage[] =
     "Options:\n"
     "  -h, --help     Show this help and end.\n"
     "  -v, --version  Show the version and end.\n"
+    "  --new-session  Start without the objects kept from the last run; they stay\n"
+    "                 kept, and the main window's menu can open them.\n"
     "\n"
     "Arguments:\n"
-    "  file           An object file to open at the start, as File Load does.\n";
+    "  file           An object file to open at the start, as File Load does.\n"
+    "\n"
+    "The open objects are kept in $XDG_STATE_HOME/quindle (by default\n"
+    "~/.local/state/quindle) and come back at the next start.\n";
 
 // The parser's complaint, but with unknown options as they were typed: the
 // parser reports "--bogus" as 'bogus'.
@@ -76,8 +83,10 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption newSession(QStringLiteral("new-session"));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(newSession);
     parser.addPositionalArgument(QStringLiteral("file"), QString());
 
     CommandLine result;
@@ -100,24 +109,28 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     }
     else
     {
+        result.bNewSession = parser.isSet(newSession);
         for (const QString& file : parser.positionalArguments())
             result.files.append(QFileInfo(file).absoluteFilePath());
     }
     return result;
 }
 
-bool CHollastrinApp::InitInstance(const QStringList& files)
+bool CHollastrinApp::InitInstance(const QStringList& files, bool bNewSession)
 {
     QCoreApplication::setApplicationName(QString::fromUtf8(kAppCaption));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quindle.Quindle"));
     Metrics::ApplyApplicationLook();
 
     CHollastrinDlg dlg;
+    CSessionKeeper keeper(dlg);
     // The dialog runs until it ends, but is not application-modal: object
     // windows and the help window must stay usable beside it.
     QEventLoop loop;
     QObject::connect(&dlg, &QDialog::finished, &loop, &QEventLoop::quit);
+    const CEndingSignals endingSignals([&dlg] { dlg.done(QDialog::Rejected); });
     dlg.show();
+    keeper.Start(bNewSession ? CSessionKeeper::EStart::New : CSessionKeeper::EStart::Restore);
     if (!files.isEmpty())
         QTimer::singleShot(0, &dlg, [&dlg, files] { dlg.OpenObjectFiles(files); });
     loop.exec();

@@ -11,9 +11,11 @@
 class CHollastrinApp
 {
 public:
-    // Runs the main dialog, opening the object files given once it is up;
-    // returns false when it has ended.
-    bool InitInstance(const QStringList& files = {});
+    // Runs the main dialog: brings back the objects kept from the run that
+    // ended last (unless bNewSession), then opens the object files given;
+    // returns false when it has ended. SIGTERM, SIGINT and SIGHUP end the
+    // dialog as its Close button does, so that the objects are kept.
+    bool InitInstance(const QStringList& files = {}, bool bNewSession = false);
 };
 
 // The program needs a window system: an X display, a Wayland display, or a
@@ -39,6 +41,8 @@ struct CommandLine
     std::optional<int> nExitStatus;
     QString text;
     bool bToStandardError = false;
+    // --new-session: start empty, leaving the kept objects kept.
+    bool bNewSession = false;
 };
 // The arguments after the program's name; needs no application object.
 CommandLine ParseCommandLine(const QStringList& arguments);

@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <utility>
 
 namespace
 {
@@ -202,16 +203,17 @@ CHollastrinDlg::CHollastrinDlg(QWidget* pParent)
     connect(&m_Registry, &CObjectRegistry::objectAdded, this,
             [this](int nObjectNumber)
             {
+                // In the list's order: by number.
+                const int k = m_Registry.ListIndexOfNumber(nObjectNumber);
                 QListWidget* pList = ObjectListBox();
-                pList->addItem(QString::number(nObjectNumber));
+                pList->insertItem(k, QString::number(nObjectNumber));
                 // Screen readers hear the window's whole title; the list
                 // shows its number.
-                if (!m_Registry.ObjectList().isEmpty())
-                    pList->item(pList->count() - 1)
-                        ->setData(Qt::AccessibleTextRole,
-                                  m_Registry.ObjectList().last()->m_pFrame->m_strTitle);
+                pList->item(k)->setData(Qt::AccessibleTextRole,
+                                        m_Registry.ObjectList().at(k)->m_pFrame->m_strTitle);
                 pList->update();
             });
+    connect(&m_Registry, &CObjectRegistry::objectLeaving, this, &CHollastrinDlg::KeepClosedObject);
     connect(&m_Registry, &CObjectRegistry::objectRemoved, this,
             &CHollastrinDlg::RemoveObjectListEntry);
     connect(&m_Registry, &CObjectRegistry::helpRequested, this, &CHollastrinDlg::OnHelp);
@@ -391,6 +393,9 @@ void CHollastrinDlg::SetUpKeyboard()
     AddHelpKey(this);
     AddCommandKey(QString::fromUtf8(kMoreOperationsKey), &CHollastrinDlg::OnMoreOperations);
     AddCommandKey(QString::fromUtf8(kObjectListKey), &CHollastrinDlg::OnObjectListKey);
+    AddCommandKey(QString::fromUtf8(kReopenClosedKey), &CHollastrinDlg::OnReopenClosedObject);
+    WatchDropDown(RowsBox());
+    WatchDropDown(ColsBox());
     // Buttons, labels and group boxes are named by their captions; the two
     // size lists and the object list have none of their own.
     const struct
@@ -440,6 +445,10 @@ void CHollastrinDlg::OnDestroy()
 
 void CHollastrinDlg::done(int nResult)
 {
+    // The objects are kept (or not) as they stand now; windows closed from
+    // here on are not closed by the user.
+    emit aboutToEnd();
+    m_bKeepClosed = false;
     if (m_pMoreOperations)
         m_pMoreOperations->close();
     OnCloseAllObjects();
@@ -457,6 +466,12 @@ void CHollastrinDlg::contextMenuEvent(QContextMenuEvent* pEvent)
                    [this] { OnSysCommand(IDM_ABOUTBOX, 0); });
     menu.addAction(QString::fromUtf8(kMoreOperationsMenuText), this,
                    &CHollastrinDlg::OnMoreOperations);
+    menu.addSeparator();
+    QAction* pReopen = menu.addAction(QString::fromUtf8(kReopenClosedMenuText), this,
+                                      &CHollastrinDlg::OnReopenClosedObject);
+    pReopen->setShortcut(QKeySequence(QString::fromUtf8(kReopenClosedKey)));
+    pReopen->setEnabled(!m_ClosedObjects.empty());
+    emit contextMenuAboutToShow(&menu);
     QPointer<CHollastrinDlg> pThis(this);
     menu.exec(pEvent->globalPos());
     if (pThis)
@@ -466,6 +481,8 @@ void CHollastrinDlg::contextMenuEvent(QContextMenuEvent* pEvent)
 void CHollastrinDlg::keyPressEvent(QKeyEvent* pEvent)
 {
     const int key = pEvent->key();
+    if (KeyBelongsToDropDown(pEvent))
+        return;
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
         !(pEvent->modifiers() & ~Qt::KeypadModifier))
     {
@@ -486,6 +503,62 @@ void CHollastrinDlg::keyPressEvent(QKeyEvent* pEvent)
         return;
     }
     QDialog::keyPressEvent(pEvent);
+}
+
+namespace
+{
+// Tells the dialog the time stamp of Escape and Enter pressed in a size
+// list's drop-down: on some platforms (native Wayland) the same key press
+// reaches the dialog as well, once the drop-down has closed.
+class CDropDownKeys : public QObject
+{
+public:
+    CDropDownKeys(QObject* pParent, quint64* pKeyTime) : QObject(pParent), m_pKeyTime(pKeyTime) {}
+
+    bool eventFilter(QObject* /*pWatched*/, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::KeyPress || pEvent->type() == QEvent::ShortcutOverride)
+        {
+            const auto* pKey = static_cast<QKeyEvent*>(pEvent);
+            if (IsEndingKey(pKey->key()))
+                *m_pKeyTime = pKey->timestamp();
+        }
+        return false;
+    }
+
+    static bool IsEndingKey(int key)
+    {
+        return key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
+
+private:
+    quint64* m_pKeyTime;
+};
+} // namespace
+
+void CHollastrinDlg::WatchDropDown(QComboBox* pCombo)
+{
+    auto* pFilter = new CDropDownKeys(pCombo, &m_nDropDownKeyTime); // the list's child
+    pCombo->view()->installEventFilter(pFilter);
+    pCombo->view()->window()->installEventFilter(pFilter);
+}
+
+bool CHollastrinDlg::KeyBelongsToDropDown(const QKeyEvent* pEvent)
+{
+    if (!CDropDownKeys::IsEndingKey(pEvent->key()))
+        return false;
+    for (QComboBox* pCombo : {RowsBox(), ColsBox()})
+    {
+        if (!pCombo->view()->isVisible())
+            continue;
+        // Still open: the key closes it, Enter taking the entry chosen.
+        if (pEvent->key() != Qt::Key_Escape && pCombo->view()->currentIndex().isValid())
+            pCombo->setCurrentIndex(pCombo->view()->currentIndex().row());
+        pCombo->hidePopup();
+        return true;
+    }
+    // The drop-down has had this very key press already.
+    return m_nDropDownKeyTime != 0 && pEvent->timestamp() == m_nDropDownKeyTime;
 }
 
 // ---------------------------------------------------------------------------
@@ -655,11 +728,16 @@ void CHollastrinDlg::RemoveObjectListEntry(int nObjectNumber)
 
 void CHollastrinDlg::OnCloseAllObjects()
 {
+    // One closing to undo: the windows join one group.
+    if (m_bKeepClosed && !m_Registry.ObjectList().isEmpty())
+        m_ClosedObjects.emplace_back();
+    const bool bGrouped = std::exchange(m_bGroupClosed, true);
     while (!m_Registry.ObjectList().isEmpty())
     {
         // Deleting the window takes its view out of every list first.
         delete m_Registry.ObjectList().last()->m_pFrame;
     }
+    m_bGroupClosed = bGrouped;
 }
 
 bool CHollastrinDlg::HoldsOneSelected()

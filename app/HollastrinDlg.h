@@ -2,6 +2,7 @@
 // the operation and file buttons, and the state the object windows share.
 #pragma once
 
+#include "app/SessionFile.h"
 #include "objects/ObjectRegistry.h"
 #include "platform/Random.h"
 
@@ -20,6 +21,8 @@
 
 class CEntryControlView;
 class CMatrix;
+class QKeyEvent;
+class QMenu;
 class CMoreOperationsDlg;
 class QComboBox;
 class QListWidget;
@@ -67,6 +70,9 @@ inline constexpr char kMoreOperationsKey[] = "Ctrl+M";
 // The key that puts the focus in the list of open objects; there, the arrow
 // keys choose an object and Enter or Space brings its window forward.
 inline constexpr char kObjectListKey[] = "Ctrl+L";
+// The key and the menu entry that bring back the window closed last.
+inline constexpr char kReopenClosedKey[] = "Ctrl+Shift+T";
+inline constexpr char kReopenClosedMenuText[] = "&Reopen Closed Object";
 // Largest number of cells open at once.
 inline constexpr int kMaxEditControls = 4999;
 
@@ -164,6 +170,34 @@ public:
     // The window while it exists, else null.
     CMoreOperationsDlg* MoreOperationsWindow() const;
 
+    // Objects kept and brought back (a kept session, a closed window).
+    // The object as its window shows it: number, name, size, cell texts and
+    // the window's place.
+    static KeptObject CaptureObject(const CEntryControlView& view);
+    // Every open object in list order, the selection and the next number.
+    KeptSession CaptureSession() const;
+    // Opens the object again with its own number, name, size and cell
+    // texts, its window where it was (moved onto a screen where none shows
+    // that place); new numbers go on above nNextNumber. Throws
+    // MessageText::kBudgetReached (as const char*), and opens nothing, past
+    // the cell budget; returns null, opening nothing, when an open object has
+    // that number.
+    CEntryControlView* RestoreObject(const KeptObject& object, int nNextNumber = 1);
+    // Opens a kept session's objects beside the open ones (those whose
+    // number is taken, or that do not fit, are left out), selects what it
+    // had selected, and goes on with its next number. Returns how many
+    // objects opened.
+    int RestoreSession(const KeptSession& session);
+    // Ctrl+Shift+T: brings back the window closed last, or all the windows
+    // of the last "Close  All  Objects"; again, the ones before. An object
+    // that does not fit in the cell budget gets the message and stays closed.
+    void OnReopenClosedObject();
+    // How many closings can be undone.
+    int ClosedObjectGroups() const { return int(m_ClosedObjects.size()); }
+    // Closes every object window without keeping them for reopening (they
+    // are kept elsewhere), and forgets the windows closed before.
+    void CloseAllObjectsUnkept();
+
     // Object files.
     void OnFileLoad();
     void OnFileSave();
@@ -191,6 +225,12 @@ public:
 
     // Closes the dialog: object windows first, newest first.
     void done(int nResult) override;
+
+signals:
+    // The dialog is ending; every object window is still open.
+    void aboutToEnd();
+    // The dialog's context menu is about to show: others may add entries.
+    void contextMenuAboutToShow(QMenu* pMenu);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
@@ -221,8 +261,23 @@ private:
     // Takes the object's number out of the list box of open objects.
     void RemoveObjectListEntry(int nObjectNumber);
 
+    // Records a closing window's object for Ctrl+Shift+T.
+    void KeepClosedObject(CEntryControlView* pView);
+    // True when the drop-down of a size list is open, or the key event has
+    // just closed it: Escape and Enter then belong to the drop-down alone.
+    bool KeyBelongsToDropDown(const QKeyEvent* pEvent);
+    void WatchDropDown(QComboBox* pCombo);
+
     CObjectRegistry m_Registry;
     QHash<int, QWidget*> m_Controls;
+    // Closed objects, oldest first; "Close  All  Objects" makes one group.
+    std::vector<std::vector<KeptObject>> m_ClosedObjects;
+    // While set, closing windows join the newest group instead of starting
+    // one; while m_bKeepClosed is false they are not kept at all.
+    bool m_bGroupClosed = false;
+    bool m_bKeepClosed = true;
+    // The time stamp of the key that closed a size list's drop-down.
+    quint64 m_nDropDownKeyTime = 0;
     // A child window: it ends with the dialog.
     QPointer<QDialog> m_pMoreOperations;
 };

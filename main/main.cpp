@@ -39,6 +39,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", platform->c_str());
     QApplication app(argc, argv);
     CHollastrinApp theApp;
-    theApp.InitInstance(commandLine.files);
+    theApp.InitInstance(commandLine.files, commandLine.bNewSession);
     return 0;
 }

@@ -187,6 +187,7 @@ int CEntryControlView::OnCreate()
                     [this](CEntryControl* pFocused) { ShowCell(*pFocused); });
             connect(pCell, &CEntryControl::filesDropped, m_pRegistry,
                     &CObjectRegistry::RequestOpenFiles);
+            connect(pCell, &QLineEdit::textChanged, m_pRegistry, &CObjectRegistry::NoteEdited);
             pCell->setAccessibleName(
                 QStringLiteral("Row %1, column %2 of object %3").arg(i + 1).arg(j + 1).arg(number));
             pCell->setGeometry(132 * j + 25, 36 * i + 25, 117, 19);

@@ -48,6 +48,7 @@ CObjectFrame::CObjectFrame(CObjectRegistry* pRegistry, QString strName, QString 
     InstallObjectAccessibility();
     m_pRegistry = pRegistry;
     m_strName = std::move(strName);
+    m_strSuffix = strSuffix;
     m_nObjectNumber = pRegistry->NextObjectNumber();
 
     QString title;
@@ -226,6 +227,13 @@ void CObjectFrame::focusInEvent(QFocusEvent* pEvent)
 {
     QWidget::focusInEvent(pEvent);
     OnSetFocus();
+}
+
+void CObjectFrame::moveEvent(QMoveEvent* pEvent)
+{
+    QWidget::moveEvent(pEvent);
+    if (m_pView)
+        m_pRegistry->NoteEdited();
 }
 
 void CObjectFrame::resizeEvent(QResizeEvent* pEvent)

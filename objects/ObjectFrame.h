@@ -57,6 +57,9 @@ public:
     CEntryControlView* m_pView = nullptr;
     QRect m_rectClient;
     QString m_strName;
+    // What the title shows after the number when the object has no composed
+    // name (a loaded object's path).
+    QString m_strSuffix;
     // The title exactly as composed (the window system's title is the same).
     QString m_strTitle;
 
@@ -67,6 +70,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* pEvent) override;
     void dropEvent(QDropEvent* pEvent) override;
     void focusInEvent(QFocusEvent* pEvent) override;
+    void moveEvent(QMoveEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
     void showEvent(QShowEvent* pEvent) override;
 

@@ -1,5 +1,6 @@
 #include "objects/ObjectRegistry.h"
 
+#include <algorithm>
 #include <utility>
 
 CObjectRegistry::CObjectRegistry(QObject* pParent) : QObject(pParent) {}
@@ -16,19 +17,48 @@ int CObjectRegistry::ListIndex(const CEntryControlView* pView) const
 
 void CObjectRegistry::Add(CEntryControlView* pView, int nCells)
 {
-    m_ObjectList.append(pView);
     m_nEditControlCount += nCells;
-    emit objectAdded(m_nNextObjectNumber++);
+    if (m_nReusedNumber > 0)
+    {
+        // Among the open objects in the place of its number.
+        const int nNumber = std::exchange(m_nReusedNumber, 0);
+        const auto nIndex =
+            std::upper_bound(m_Numbers.begin(), m_Numbers.end(), nNumber) - m_Numbers.begin();
+        m_ObjectList.insert(nIndex, pView);
+        m_Numbers.insert(nIndex, nNumber);
+        m_nNextObjectNumber = std::max(m_nNextObjectNumber, nNumber + 1);
+        emit objectAdded(nNumber);
+    }
+    else
+    {
+        m_ObjectList.append(pView);
+        m_Numbers.append(m_nNextObjectNumber);
+        emit objectAdded(m_nNextObjectNumber++);
+    }
+}
+
+void CObjectRegistry::ReuseNumber(int nNumber, int nNextNumber)
+{
+    m_nReusedNumber = nNumber;
+    m_nNextObjectNumber = std::max(m_nNextObjectNumber, nNextNumber);
+}
+
+void CObjectRegistry::NoteEdited()
+{
+    emit objectEdited();
 }
 
 void CObjectRegistry::Remove(CEntryControlView* pView, int nCells, int nObjectNumber)
 {
+    if (ListIndex(pView) >= 0)
+        emit objectLeaving(pView);
     const int nSelIndex = SelectionIndex(pView);
     CEntryControlView* pMoved = nSelIndex >= 0 ? LeaveSelection(nSelIndex) : nullptr;
     const int nListIndex = ListIndex(pView);
     if (nListIndex < 0)
         return;
     m_ObjectList.removeAt(nListIndex);
+    m_Numbers.removeAt(nListIndex);
     m_nEditControlCount -= nCells;
     if (pMoved)
         emit selectionChanged(pMoved);

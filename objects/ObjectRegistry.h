@@ -31,16 +31,31 @@ public:
     const QList<CEntryControlView*>& ObjectList() const { return m_ObjectList; }
     const QList<CEntryControlView*>& SelectedList() const { return m_SelectedList; }
     int EditControlCount() const { return m_nEditControlCount; }
-    // The number the next object window receives; never reused.
-    int NextObjectNumber() const { return m_nNextObjectNumber; }
+    // The number the next object window receives: a new one, never used
+    // before, or the number of an object coming back (see ReuseNumber).
+    int NextObjectNumber() const
+    {
+        return m_nReusedNumber > 0 ? m_nReusedNumber : m_nNextObjectNumber;
+    }
     // The view's place in the selection (0: first operand, 1: second), or -1.
     int SelectionIndex(const CEntryControlView* pView) const;
     // The view's place in the object list, or -1.
     int ListIndex(const CEntryControlView* pView) const;
+    // The place in the object list of the object with that number, or -1.
+    int ListIndexOfNumber(int nObjectNumber) const { return int(m_Numbers.indexOf(nObjectNumber)); }
 
     // A new object window's view: listed last with its cells counted; it
     // takes the next number.
     void Add(CEntryControlView* pView, int nCells);
+    // An object that was open before (in an earlier run, or closed in this
+    // one) comes back with its own number: the next window takes nNumber and
+    // its place in the list by number, and new numbers go on above it and
+    // above nNextNumber. The caller makes
+    // sure that no open object has that number.
+    void ReuseNumber(int nNumber, int nNextNumber = 1);
+    // Something an object shows changed (a cell's text, its window's place):
+    // emits objectEdited.
+    void NoteEdited();
     // The view leaves the selection (the other selected view, if any,
     // becomes the first operand) and the list, and its cells are no longer
     // counted.
@@ -56,6 +71,9 @@ public:
 
 signals:
     void objectAdded(int nObjectNumber);
+    // The view is about to leave the lists; its window and cells are whole.
+    void objectLeaving(CEntryControlView* pView);
+    void objectEdited();
     void objectRemoved(int nObjectNumber);
     // The view joined or left the selection, or moved up to first operand.
     void selectionChanged(CEntryControlView* pView);
@@ -69,6 +87,10 @@ private:
 
     QList<CEntryControlView*> m_ObjectList;
     QList<CEntryControlView*> m_SelectedList;
+    // The open objects' numbers, entry for entry: in rising order, since
+    // new numbers exceed every number used before.
+    QList<int> m_Numbers;
     int m_nEditControlCount = 0;
     int m_nNextObjectNumber = 1;
+    int m_nReusedNumber = 0;
 };

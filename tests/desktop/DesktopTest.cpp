@@ -9,7 +9,9 @@
 #include "app/MoreOperationsDlg.h"
 #include "platform/ProgressWatch.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QListWidget>
 #include <QMessageBox>
@@ -452,4 +454,30 @@ TEST_F(WaylandTest, PickingAMinimisedObjectShowsItAgainWhereNothingActivatesIt)
     EXPECT_TRUE(Eventually([&] { return !pFrame->windowHandle()->isExposed(); }));
     m_pDlg->ObjectListBox()->item(0)->setSelected(true);
     EXPECT_TRUE(QTest::qWaitForWindowExposed(pFrame));
+}
+
+// Escape and Enter pressed while a size list's drop-down is open close the
+// drop-down (Enter choosing its entry) and nothing else: on Wayland the key
+// reaches the dialog's window, not the drop-down's.
+TEST_F(WaylandTest, EscapeAndEnterInAnOpenDropDownCloseOnlyTheDropDown)
+{
+    int nEnded = 0;
+    QObject::connect(m_pDlg.get(), &QDialog::finished, [&nEnded] { ++nEnded; });
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_pDlg.get()));
+    QComboBox* pRows = m_pDlg->RowsBox();
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Down, Qt::Key_Return})
+    {
+        pRows->setFocus();
+        pRows->showPopup();
+        ASSERT_TRUE(Eventually([&] { return pRows->view()->isVisible(); }));
+        QTest::keyClick(m_pDlg->windowHandle(), key);
+        if (key == Qt::Key_Down)
+            continue;
+        EXPECT_TRUE(Eventually([&] { return !pRows->view()->isVisible(); }));
+        QTest::qWait(300);
+        EXPECT_EQ(nEnded, 0) << "key " << key;
+        EXPECT_TRUE(m_pDlg->isVisible());
+    }
+    // Enter took the entry Down moved to.
+    EXPECT_EQ(pRows->currentIndex(), 0);
 }

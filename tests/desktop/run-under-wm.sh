@@ -95,6 +95,8 @@ await_window_manager() {
 }
 
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+# The program keeps its objects and settings in folders of this run alone.
+export XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config"
 case $session in
 openbox | metacity)
     start_xvfb

@@ -1,0 +1,191 @@
+// The main dialog: objects kept and brought back, from a kept session or
+// from the windows closed in this run.
+#include "app/HollastrinDlg.h"
+
+#include "objects/EntryControl.h"
+#include "objects/EntryControlView.h"
+#include "objects/ObjectFrame.h"
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
+#include <utility>
+
+namespace
+{
+// The cells of the closings kept for Ctrl+Shift+T: twice all that can be
+// open at once. Older closings are forgotten.
+constexpr std::size_t kMaxClosedCells = 2 * kMaxEditControls;
+
+// Where a window of that size shows whole: its place when a screen shows
+// its top-left corner, else moved onto the screen nearest to it, as far as
+// it takes to show it whole (its top-left corner first).
+QPoint OnScreen(const QPoint& place, const QSize& size)
+{
+    QScreen* pScreen = QGuiApplication::screenAt(place);
+    if (!pScreen)
+    {
+        pScreen = QGuiApplication::primaryScreen();
+        int nBest = -1;
+        for (QScreen* pCandidate : QGuiApplication::screens())
+        {
+            const QRect area = pCandidate->availableGeometry();
+            const int nDistance = (area.center() - place).manhattanLength();
+            if (nBest < 0 || nDistance < nBest)
+            {
+                nBest = nDistance;
+                pScreen = pCandidate;
+            }
+        }
+    }
+    if (!pScreen)
+        return place;
+    const QRect area = pScreen->availableGeometry();
+    const int x = std::max(area.left(), std::min(place.x(), area.right() + 1 - size.width()));
+    const int y = std::max(area.top(), std::min(place.y(), area.bottom() + 1 - size.height()));
+    return QPoint(x, y);
+}
+} // namespace
+
+KeptObject CHollastrinDlg::CaptureObject(const CEntryControlView& view)
+{
+    const CObjectFrame& frame = *view.m_pFrame;
+    KeptObject object;
+    object.nNumber = frame.m_nObjectNumber;
+    object.nRows = view.m_nRows;
+    object.nCols = view.m_nCols;
+    object.nX = frame.pos().x();
+    object.nY = frame.pos().y();
+    // New, random and loaded objects are named by their number.
+    if (frame.m_strName != QString::number(frame.m_nObjectNumber))
+        object.strName = frame.m_strName.toStdString();
+    object.strSuffix = frame.m_strSuffix.toStdString();
+    object.cells.reserve(std::size_t(view.m_nRows) * std::size_t(view.m_nCols));
+    for (int i = 0; i < view.m_nRows; ++i)
+        for (int j = 0; j < view.m_nCols; ++j)
+            object.cells.push_back(view.Cell(i, j).text().toStdString());
+    return object;
+}
+
+KeptSession CHollastrinDlg::CaptureSession() const
+{
+    KeptSession session;
+    session.nNextObjectNumber = m_Registry.NextObjectNumber();
+    for (const CEntryControlView* pView : m_Registry.ObjectList())
+        session.objects.push_back(CaptureObject(*pView));
+    for (const CEntryControlView* pView : m_Registry.SelectedList())
+        session.selection.push_back(pView->m_pFrame->m_nObjectNumber);
+    return session;
+}
+
+CEntryControlView* CHollastrinDlg::RestoreObject(const KeptObject& object, int nNextNumber)
+{
+    if (object.nRows * object.nCols + m_Registry.EditControlCount() > kMaxEditControls)
+        throw static_cast<const char*>(MessageText::kBudgetReached);
+    if (m_Registry.ListIndexOfNumber(object.nNumber) >= 0)
+        return nullptr;
+    m_Registry.ReuseNumber(object.nNumber, nNextNumber);
+    // The window deletes itself when closed, as every object window does.
+    auto* pFrame =
+        new CObjectFrame(&m_Registry, QString::fromStdString(object.strName),
+                         QString::fromStdString(object.strSuffix), object.nRows, object.nCols);
+    pFrame->move(OnScreen(QPoint(object.nX, object.nY), pFrame->frameGeometry().size()));
+    pFrame->showNormal();
+    CEntryControlView* pView = pFrame->m_pView;
+    pView->m_bWritingCells = true;
+    for (int i = 0; i < object.nRows; ++i)
+        for (int j = 0; j < object.nCols; ++j)
+        {
+            const std::size_t k = std::size_t(i) * std::size_t(object.nCols) + std::size_t(j);
+            if (k < object.cells.size())
+                pView->Cell(i, j).setText(QString::fromStdString(object.cells[k]));
+        }
+    pView->m_bWritingCells = false;
+    pView->FocusFirstCell();
+    return pView;
+}
+
+int CHollastrinDlg::RestoreSession(const KeptSession& session)
+{
+    int nOpened = 0;
+    for (const KeptObject& object : session.objects)
+    {
+        try
+        {
+            if (RestoreObject(object, session.nNextObjectNumber))
+                ++nOpened;
+        }
+        catch (const char*)
+        {
+            // Past the budget beside the objects open already: left out.
+        }
+    }
+    for (const int nNumber : session.selection)
+    {
+        const int k = m_Registry.ListIndexOfNumber(nNumber);
+        if (k >= 0 && !m_Registry.ObjectList().at(k)->IsSelected())
+            m_Registry.ToggleSelection(m_Registry.ObjectList().at(k));
+    }
+    return nOpened;
+}
+
+void CHollastrinDlg::KeepClosedObject(CEntryControlView* pView)
+{
+    if (!m_bKeepClosed)
+        return;
+    if (!m_bGroupClosed || m_ClosedObjects.empty())
+        m_ClosedObjects.emplace_back();
+    // Newest first within a group: reopened, they come back oldest first.
+    std::vector<KeptObject>& group = m_ClosedObjects.back();
+    group.insert(group.begin(), CaptureObject(*pView));
+    std::size_t nCells = 0;
+    for (const std::vector<KeptObject>& closing : m_ClosedObjects)
+        for (const KeptObject& object : closing)
+            nCells += object.cells.size();
+    while (nCells > kMaxClosedCells && m_ClosedObjects.size() > 1)
+    {
+        for (const KeptObject& object : m_ClosedObjects.front())
+            nCells -= object.cells.size();
+        m_ClosedObjects.erase(m_ClosedObjects.begin());
+    }
+}
+
+void CHollastrinDlg::OnReopenClosedObject()
+{
+    if (m_ClosedObjects.empty())
+    {
+        QApplication::beep();
+        return;
+    }
+    std::vector<KeptObject> group = std::move(m_ClosedObjects.back());
+    m_ClosedObjects.pop_back();
+    std::vector<KeptObject> unopened;
+    for (KeptObject& object : group)
+    {
+        try
+        {
+            RestoreObject(object);
+        }
+        catch (const char*)
+        {
+            unopened.push_back(std::move(object));
+        }
+    }
+    if (unopened.empty())
+        return;
+    // What did not fit stays the next to reopen.
+    m_ClosedObjects.push_back(std::move(unopened));
+    AppMessageBox(MessageText::kBudgetReached);
+}
+
+void CHollastrinDlg::CloseAllObjectsUnkept()
+{
+    const bool bKeep = std::exchange(m_bKeepClosed, false);
+    OnCloseAllObjects();
+    m_bKeepClosed = bKeep;
+    // Their numbers may come back with other objects now.
+    m_ClosedObjects.clear();
+}
