@@ -22,13 +22,19 @@ using Eigen::VectorXd;
 
 constexpr double kEpsilon = std::numeric_limits<double>::epsilon();
 
-// An operand's values divided by 2^nExponent. The exponent is even (so that
-// square roots scale exactly too) and brings the largest magnitude into
-// [1/4, 1); it is 0 for a zero matrix.
+// An operand's values divided by 2^nExponent, the exponent bringing the
+// largest magnitude into [1/4, 1) (even, so that square roots scale exactly
+// too) or, on request, into [1/2, 1); it is 0 for a zero matrix.
 struct SScaled
 {
     MatrixXd values;
     int nExponent;
+};
+
+enum class EExponent
+{
+    Even,
+    Any,
 };
 
 // The largest magnitude of the values; throws pNotFinite for a non-finite one.
@@ -50,14 +56,17 @@ double LargestMagnitude(const CMatrix& a, const char* pNotFinite)
     return dLargest;
 }
 
-SScaled ToEigen(const CMatrix& a, const char* pNotFinite)
+SScaled ToEigen(const CMatrix& a, const char* pNotFinite, EExponent exponent = EExponent::Even)
 {
     const double dLargest = LargestMagnitude(a, pNotFinite);
     int nExponent = 0;
     if (dLargest > 0.0)
     {
         std::frexp(dLargest, &nExponent);
-        nExponent += nExponent & 1;
+        if (exponent == EExponent::Even)
+        {
+            nExponent += nExponent & 1;
+        }
     }
     SScaled scaled{MatrixXd(a.m_nRows, a.m_nCols), nExponent};
     for (int i = 0; i < a.m_nRows; ++i)
@@ -313,6 +322,46 @@ VectorXd HessenbergPolynomial(const MatrixXd& h)
     return p[static_cast<std::size_t>(n)];
 }
 
+// Whether every value more than nBand places below the diagonal (bBelow) or
+// above it is zero: nBand 0 below for an upper triangular matrix, 1 for an
+// upper Hessenberg one.
+bool IsZeroBeyond(const CMatrix& a, int nBand, bool bBelow)
+{
+    for (int i = 0; i < a.m_nRows; ++i)
+    {
+        for (int j = 0; j < a.m_nCols; ++j)
+        {
+            if ((bBelow ? i - j : j - i) > nBand && a.GetElement(i, j) != 0.0)
+            {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The coefficients of (lambda - a_11) ... (lambda - a_nn) from the operand's
+// own diagonal, lowest power first, multiplied out one factor at a time in
+// increasing index. Every value on the way is at most the corresponding
+// coefficient of (lambda + |a_11|) ... (lambda + |a_nn|) in magnitude, so whole
+// numbers stay exact while the product of (1 + |a_ii|) is at most 2^53.
+VectorXd DiagonalPolynomial(const CMatrix& a)
+{
+    const Index n = a.m_nRows;
+    VectorXd p = VectorXd::Zero(n + 1);
+    p(0) = 1.0;
+    for (Index k = 0; k < n; ++k)
+    {
+        const double dDiagonal = a.GetElement(static_cast<int>(k), static_cast<int>(k));
+        for (Index d = k + 1; d >= 1; --d)
+        {
+            p(d) = p(d - 1) - dDiagonal * p(d);
+        }
+        p(0) = -dDiagonal * p(0);
+    }
+    return p;
+}
+
 // ---------------------------------------------------------------------------
 // The table's adapters
 
@@ -401,20 +450,17 @@ CMatrix Rank(const CMatrix& a)
 
 CMatrix ReducedRowEchelon(const CMatrix& a)
 {
-    LargestMagnitude(a, MoreText::kSelectedNotFinite);
-    const Index m = a.m_nRows;
-    const Index n = a.m_nCols;
-    // The elimination runs on the operand's own values, unscaled.
-    MatrixXd r(m, n);
-    for (Index i = 0; i < m; ++i)
-    {
-        for (Index j = 0; j < n; ++j)
-        {
-            r(i, j) = a.GetElement(static_cast<int>(i), static_cast<int>(j));
-        }
-    }
+    // Scaled by the power of two of its largest magnitude, any exponent: the
+    // operand times 2^k gives these very values, and so the same result, as
+    // long as it holds the operand's values exactly.
+    MatrixXd r = ToEigen(a, MoreText::kSelectedNotFinite, EExponent::Any).values;
+    const Index m = r.rows();
+    const Index n = r.cols();
     const double dTolerance =
         static_cast<double>(std::max(m, n)) * kEpsilon * r.cwiseAbs().rowwise().sum().maxCoeff();
+    // The magnitude of each pivot row's pivot, to take its values back to the
+    // operand's units.
+    std::vector<double> pivots;
     Index nPivotRow = 0;
     for (Index j = 0; j < n && nPivotRow < m; ++j)
     {
@@ -433,6 +479,7 @@ CMatrix ReducedRowEchelon(const CMatrix& a)
         }
         r.row(nPivotRow).swap(r.row(nBest));
         const double dPivot = r(nPivotRow, j);
+        pivots.push_back(std::fabs(dPivot));
         for (Index k = j + 1; k < n; ++k)
         {
             r(nPivotRow, k) /= dPivot;
@@ -453,7 +500,20 @@ CMatrix ReducedRowEchelon(const CMatrix& a)
         }
         ++nPivotRow;
     }
-    r = (r.array().abs() <= dTolerance).select(0.0, r);
+    // The rows below the last pivot row are zero already. In a pivot row, a
+    // value that would count as zero before the division by the pivot
+    // (|value| * |pivot| <= the tolerance) is flushed to 0.
+    for (Index i = 0; i < nPivotRow; ++i)
+    {
+        const double dPivot = pivots[static_cast<std::size_t>(i)];
+        for (Index k = 0; k < n; ++k)
+        {
+            if (std::fabs(r(i, k)) * dPivot <= dTolerance)
+            {
+                r(i, k) = 0.0;
+            }
+        }
+    }
     return ToResult(r);
 }
 
@@ -582,10 +642,23 @@ CMatrix CharacteristicPolynomial(const CMatrix& a)
 {
     const SScaled scaled = ToEigenSquare(a);
     const Index n = scaled.values.rows();
-    MatrixXd h = scaled.values;
-    if (n > 2)
+    if (IsZeroBeyond(a, 0, true) || IsZeroBeyond(a, 0, false))
     {
-        h = Eigen::HessenbergDecomposition<MatrixXd>(scaled.values).matrixH();
+        return ToResult(DiagonalPolynomial(a).reverse().transpose());
+    }
+    // An upper Hessenberg matrix is taken as it is; a lower Hessenberg one is
+    // transposed (the same polynomial); any other is reduced first.
+    MatrixXd h = scaled.values;
+    if (!IsZeroBeyond(a, 1, true))
+    {
+        if (IsZeroBeyond(a, 1, false))
+        {
+            h.transposeInPlace();
+        }
+        else
+        {
+            h = Eigen::HessenbergDecomposition<MatrixXd>(scaled.values).matrixH();
+        }
     }
     const VectorXd ascending = HessenbergPolynomial(h);
     // The coefficient of lambda^(n - j) scales with the j-th power of A's scale.

@@ -81,10 +81,15 @@ CMatrix Eigenvectors(const CMatrix& a);
 CMatrix Rank(const CMatrix& a);
 // Rref: the reduced row echelon form, same shape. Gauss-Jordan elimination,
 // columns left to right, the pivot the candidate of largest magnitude (the
-// topmost on ties). Candidates of magnitude <= max(m, n) * eps * ||A||_inf
-// (largest absolute row sum of A) count as zero; pivots become exactly 1,
-// the rest of a pivot column exactly 0, and at the end every entry of
-// magnitude <= that tolerance is exactly 0.
+// topmost on ties), on the operand scaled by the power of two that brings its
+// largest magnitude into [1/2, 1): 2^k A gives the result of A, bit for bit,
+// whenever 2^k A holds A's values exactly (subnormal operands and those near
+// the largest double included). With ||A||_inf the largest absolute row sum,
+// candidates of magnitude <= max(m, n) * eps * ||A||_inf count as zero (the
+// column gets no pivot and they become exactly 0). Pivots become exactly 1,
+// the rest of a pivot column exactly 0. At the end a value of a pivot row
+// becomes exactly 0 when its magnitude times that of the row's pivot is <=
+// that tolerance: it would have counted as zero before the division.
 CMatrix ReducedRowEchelon(const CMatrix& a);
 // Tr: 1 x 1, the diagonal of a square matrix summed from 0.0 in increasing
 // index.
@@ -119,11 +124,16 @@ CMatrix NullSpace(const CMatrix& a);
 // the one of least norm when several do: Pinv(A) b by the same tolerance.
 CMatrix LeastSquares(const CMatrix& a, const CMatrix& b);
 // Chp: the coefficients of det(lambda I - A) as a 1 x (n + 1) row, highest
-// power first (so 1, -trace, ..., (-1)^n det). A is reduced to upper
-// Hessenberg form H by orthogonal similarity, and det(lambda I - H) is
-// expanded column by column; an integer matrix already upper Hessenberg (a
-// companion matrix, a triangular one) gives the exact integers while they
-// stay below 2^53.
+// power first (so 1, -trace, ..., (-1)^n det). A triangular A, upper or lower,
+// gives (lambda - a_11) ... (lambda - a_nn) multiplied out from its own
+// diagonal, one factor at a time in increasing index: whole numbers on the
+// diagonal give the exact whole numbers while the product of (1 + |a_ii|) is
+// at most 2^53. Any other A is taken as it is when upper Hessenberg, as its
+// transpose (the same polynomial) when lower Hessenberg, and else reduced to
+// upper Hessenberg form by orthogonal similarity; det(lambda I - H) of that H
+// is then expanded column by column. So a companion matrix (the coefficients
+// in its first or last row or column, ones next to the diagonal) of whole
+// numbers below 2^52 gives them exactly.
 CMatrix CharacteristicPolynomial(const CMatrix& a);
 
 // One button of these operations: its caption, how many selected objects it

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <span>
 #include <string>
 
@@ -35,6 +36,20 @@ CMatrix Identity(int n)
     for (int i = 0; i < n; ++i)
     {
         m.SetElement(i, i, 1.0);
+    }
+    return m;
+}
+
+// Every value times 2^k (rounded once where it leaves the normal range).
+CMatrix TimesPowerOfTwo(const CMatrix& a, int k)
+{
+    CMatrix m(a.m_nRows, a.m_nCols);
+    for (int i = 0; i < a.m_nRows; ++i)
+    {
+        for (int j = 0; j < a.m_nCols; ++j)
+        {
+            m.SetElement(i, j, std::ldexp(a.GetElement(i, j), k));
+        }
     }
     return m;
 }
@@ -242,6 +257,33 @@ TEST(MoreElimination, RrefAndTraceOnWorkedExamples)
                            MakeMatrix({{1, 0, 1}, {0, 1, 1}})));
 }
 
+// Large entries keep their pivots and small ones their values; an operand
+// times 2^k, subnormal or near the largest double, gives the same Rref, with as
+// many pivots as Rank counts singular values.
+TEST(MoreElimination, RrefKeepsItsPivotsAtEveryScale)
+{
+    EXPECT_TRUE(SameValues(ReducedRowEchelon(MakeMatrix({{1e15, 1e14}})), MakeMatrix({{1, 0.1}})));
+    EXPECT_TRUE(SameValues(ReducedRowEchelon(MakeMatrix({{4e15, 0}, {0, 4e15}})), Identity(2)));
+    EXPECT_TRUE(
+        SameValues(ReducedRowEchelon(MakeMatrix({{1e308, 1e308}, {1e308, -1e308}})), Identity(2)));
+    const CMatrix ninths = MakeMatrix({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}});
+    const CMatrix rankTwo = Random(5, 2, 81) * Random(2, 4, 82);
+    for (const CMatrix& a : {ninths, rankTwo, rankTwo.Transpose(), Random(4, 6, 83), CMatrix(2, 3)})
+    {
+        // The rank of an echelon form with pivots of 1 is its count of nonzero rows.
+        const CMatrix r = ReducedRowEchelon(a);
+        for (int k : {-1068, -1000, -300, 0, 500, 1019})
+        {
+            const CMatrix scaled = TimesPowerOfTwo(a, k);
+            if (SameValues(TimesPowerOfTwo(scaled, -k), a))
+            {
+                EXPECT_TRUE(SameValues(ReducedRowEchelon(scaled), r)) << k;
+                EXPECT_TRUE(SameValues(Rank(scaled), Rank(r))) << k;
+            }
+        }
+    }
+}
+
 TEST(MoreChp, CoefficientsOfKnownPolynomials)
 {
     // Companions of x^3 - 6x^2 + 11x - 6 = (x - 1)(x - 2)(x - 3).
@@ -257,6 +299,89 @@ TEST(MoreChp, CoefficientsOfKnownPolynomials)
     const CMatrix p = CharacteristicPolynomial(a);
     EXPECT_NEAR(p.GetElement(0, 1), -Trace(a).GetElement(0, 0), 1e-14);
     EXPECT_NEAR(p.GetElement(0, 7), -a.Determinant(), 1e-14);
+}
+
+// Triangular, upper or lower: the product of (lambda - a_ii), whatever lies
+// beside the diagonal. Companion matrices in all four forms are not reduced.
+TEST(MoreChp, TriangularAndCompanionMatricesAreExact)
+{
+    const CMatrix lower = MakeMatrix({{2, 0, 0}, {3, -1, 0}, {4, 5, 7}});
+    EXPECT_TRUE(SameValues(CharacteristicPolynomial(lower), MakeMatrix({{1, -8, 5, 14}})));
+    const CMatrix wide =
+        MakeMatrix({{-3, 0, 0, 0}, {1e300, 5, 0, 0}, {-7, 1e-300, 11, 0}, {2, 9, -6, 4}});
+    EXPECT_TRUE(SameValues(CharacteristicPolynomial(wide), MakeMatrix({{1, -17, 59, 137, -660}})));
+    EXPECT_TRUE(SameValues(CharacteristicPolynomial(wide.Transpose()),
+                           MakeMatrix({{1, -17, 59, 137, -660}})));
+    // x^3 - 6x^2 + 11x - 6, its coefficients in the first row or the last column.
+    const CMatrix firstRow = MakeMatrix({{6, -11, 6}, {1, 0, 0}, {0, 1, 0}});
+    const CMatrix lastColumn = MakeMatrix({{0, 0, 6}, {1, 0, -11}, {0, 1, 6}});
+    for (const CMatrix& companion :
+         {firstRow, firstRow.Transpose(), lastColumn, lastColumn.Transpose()})
+    {
+        EXPECT_TRUE(SameValues(CharacteristicPolynomial(companion), MakeMatrix({{1, -6, 11, -6}})));
+    }
+}
+
+// Every button on 2^k times its operands (Lsq: the first), k over the whole
+// range where they stay exact: each result scaled by its own power of 2^k, bit
+// for bit, or the same refusal.
+TEST(MoreScale, EveryOperationFollowsAPowerOfTwo)
+{
+    // The power of 2^k of each result; Chp's coefficients take their column's.
+    const std::map<std::string, std::vector<int>> powers = {
+        {"Eig", {1}},   {"Vec", {0}},  {"Rank", {0}}, {"Rref", {0}},  {"Tr", {1}},
+        {"Nrm", {1}},   {"Cond", {0}}, {"Svd", {1}},  {"Qr", {0, 1}}, {"Lu", {0, 0, 1}},
+        {"Pinv", {-1}}, {"Null", {0}}, {"Lsq", {-1}}, {"Chp", {}}};
+    const CMatrix symmetric = Random(4, 4, 91) + Random(4, 4, 91).Transpose();
+    for (const CMatrix& a :
+         {Random(4, 4, 92), symmetric, MakeMatrix({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}),
+          MakeMatrix({{1, 2}, {0, 3}}), Random(3, 5, 93)})
+    {
+        for (const SMoreOperation& operation : kMoreOperations)
+        {
+            CMatrix operands[] = {a, Random(a.m_nRows, 1, 94)};
+            const auto given = std::span(operands).first(operation.nOperands);
+            std::vector<CMatrix> expected;
+            const std::string text = ThrownText([&] { expected = operation.pCompute(given); });
+            const std::vector<int>& power = powers.at(operation.pCaption);
+            for (int k = -1021; k <= 1021; k += 37)
+            {
+                // Beyond the largest double a result is refused; below the
+                // normal range it loses digits and is not compared.
+                std::vector<CMatrix> scaled = expected;
+                bool bOverflow = false;
+                bool bUnderflow = false;
+                for (std::size_t r = 0; r < scaled.size(); ++r)
+                {
+                    for (int i = 0; i < scaled[r].m_nRows; ++i)
+                    {
+                        for (int j = 0; j < scaled[r].m_nCols; ++j)
+                        {
+                            const double d = scaled[r].GetElement(i, j);
+                            const double dScaled =
+                                std::ldexp(d, (power.empty() ? j : power[r]) * k);
+                            bOverflow = bOverflow || std::isinf(dScaled);
+                            bUnderflow = bUnderflow || (d != 0.0 && !std::isnormal(dScaled));
+                            scaled[r].SetElement(i, j, dScaled);
+                        }
+                    }
+                }
+                operands[0] = TimesPowerOfTwo(a, k);
+                std::vector<CMatrix> results;
+                const std::string actual = ThrownText([&] { results = operation.pCompute(given); });
+                if (!bUnderflow)
+                {
+                    EXPECT_EQ(actual, bOverflow ? MoreText::kResultNotFinite : text)
+                        << operation.pCaption << " " << k;
+                    for (std::size_t r = 0; r < results.size(); ++r)
+                    {
+                        EXPECT_TRUE(SameValues(results[r], scaled[r]))
+                            << operation.pCaption << " " << k;
+                    }
+                }
+            }
+        }
+    }
 }
 
 TEST(MoreText, EachRefusal)
