@@ -7,6 +7,9 @@
 #   openbox, metacity  an X display (Xvfb) under that window manager
 #   weston             a Wayland display alone (weston, headless)
 #   weston-xwayland    an X display (Xwayland) under weston's own X window manager
+#   weston-seat        a Wayland display (weston) with a keyboard and pointer: its
+#                      output is a window on an X display (Xvfb), where xdotool
+#                      types real keys into it; the program runs on Wayland
 #   wayland-desktop    an X display (Xvfb) and a Wayland display (weston), both
 #                      offered as on a Wayland desktop with Xwayland; no platform
 #                      is chosen for the program
@@ -18,6 +21,7 @@ shift
 case $session in
 openbox | metacity) tools=(Xvfb "$session") ;;
 weston) tools=(weston) ;;
+weston-seat) tools=(Xvfb weston) ;;
 weston-xwayland) tools=(weston Xwayland) ;;
 wayland-desktop) tools=(Xvfb weston) ;;
 *)
@@ -31,7 +35,7 @@ for tool in xprop xdotool xwininfo "${tools[@]}"; do
         exit 77
     fi
 done
-if [ "$session" = weston ] || [ "$session" = wayland-desktop ]; then
+if [ "$session" = weston ] || [ "$session" = weston-seat ] || [ "$session" = wayland-desktop ]; then
     if ! ls "${QUINDLE_QT_PLUGINS:-/nonexistent}"/platforms/libqwayland-* >/dev/null 2>&1; then
         echo "Qt's Wayland platform (qt6-wayland) is not installed: $session tests skipped"
         exit 77
@@ -69,13 +73,19 @@ start_xvfb() {
     export DISPLAY=":$number"
 }
 
-# Weston, headless, on a socket in a runtime folder of its own; with
-# --xwayland it also offers an X display (Xwayland, started on the first
-# connection) under its own X window manager.
+# Weston, headless (or with the backend given first), on a socket in a
+# runtime folder of its own; with --xwayland it also offers an X display
+# (Xwayland, started on the first connection) under its own X window manager.
 start_weston() {
     export XDG_RUNTIME_DIR="$work/runtime"
     mkdir -m 700 "$XDG_RUNTIME_DIR"
-    weston --backend=headless-backend.so --width=1280 --height=800 --socket=wayland-test \
+    local backend=--backend=headless-backend.so
+    case ${1:-} in --backend=*)
+        backend=$1
+        shift
+        ;;
+    esac
+    weston "$backend" --width=1280 --height=800 --socket=wayland-test \
         --idle-time=0 --log="$work/weston.log" "$@" >/dev/null 2>&1 &
     pids=("$!" "${pids[@]}")
     if ! await test -S "$XDG_RUNTIME_DIR/wayland-test"; then
@@ -107,6 +117,20 @@ openbox | metacity)
     ;;
 weston)
     start_weston
+    export QT_QPA_PLATFORM=wayland
+    ;;
+weston-seat)
+    start_xvfb
+    start_weston --backend=x11-backend.so --use-pixman --shell=kiosk-shell.so
+    # Keys typed on the X display reach weston's window there, which has
+    # the focus.
+    weston_window() { xdotool search --class weston >/dev/null; }
+    if ! await weston_window; then
+        echo "weston shows no window on $DISPLAY"
+        exit 1
+    fi
+    xdotool mousemove 600 400
+    xdotool windowfocus "$(xdotool search --class weston | head -1)"
     export QT_QPA_PLATFORM=wayland
     ;;
 weston-xwayland)
