@@ -16,7 +16,7 @@ shift || true
 BUILD_DIR="${QUINDLE_FUZZ_BUILD_DIR:-build-fuzz}"
 TARGETS=("$@")
 if [ ${#TARGETS[@]} -eq 0 ]; then
-    TARGETS=(fuzz_object_file fuzz_cell_text fuzz_number_forms)
+    TARGETS=(fuzz_object_file fuzz_cell_text fuzz_number_forms fuzz_session_file)
 fi
 
 if ! [[ "$SECONDS_EACH" =~ ^[0-9]+$ ]]; then
@@ -40,6 +40,7 @@ max_len_of() {
         fuzz_object_file) echo 4096 ;;
         fuzz_cell_text) echo 256 ;;
         fuzz_number_forms) echo 64 ;;
+        fuzz_session_file) echo 8192 ;;
         *) echo 4096 ;;
     esac
 }
@@ -47,6 +48,7 @@ dict_of() {
     case "$1" in
         fuzz_object_file) echo "$ROOT/fuzz/object_file.dict" ;;
         fuzz_cell_text) echo "$ROOT/fuzz/cell_text.dict" ;;
+        fuzz_session_file) echo "$ROOT/fuzz/session_file.dict" ;;
         *) echo "" ;;
     esac
 }
