@@ -1,6 +1,8 @@
 // Timings of the windowing side on the offscreen platform, each up to the
 // point where the result is painted. Real time; read the medians.
 #include "app/HollastrinDlg.h"
+#include "app/SessionFile.h"
+#include "app/SessionKeeper.h"
 #include "engine/Matrix.h"
 #include "objects/EntryControl.h"
 #include "objects/EntryControlView.h"
@@ -15,6 +17,7 @@
 #include <QComboBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -119,6 +122,80 @@ void BM_CloseAll4999Cells(benchmark::State& state)
     }
 }
 BENCHMARK(BM_CloseAll4999Cells)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5)
+    ->Repetitions(5);
+
+// A kept session of 4999 cells (the most that can be open): what the windows
+// wait for (reading every cell and composing the text), what the writer's
+// thread does (the atomic write), and a start's bringing it back (reading
+// the text and opening every window with its cells).
+void FillBudget(CHollastrinDlg& dlg)
+{
+    for (int k = 0; k < 12; ++k)
+        Open(dlg, 20, 20);
+    Open(dlg, 13, 15);
+    Open(dlg, 1, 4);
+    Settle();
+}
+
+void BM_KeepSession4999Cells_Compose(benchmark::State& state)
+{
+    CHollastrinDlg dlg;
+    dlg.show();
+    FillBudget(dlg);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FormatSession(dlg.CaptureSession()));
+    dlg.OnCloseAllObjects();
+}
+BENCHMARK(BM_KeepSession4999Cells_Compose)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5);
+
+void BM_KeepSession4999Cells_Write(benchmark::State& state)
+{
+    CHollastrinDlg dlg;
+    dlg.show();
+    FillBudget(dlg);
+    const std::string bytes = FormatSession(dlg.CaptureSession());
+    dlg.OnCloseAllObjects();
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("session.txt"));
+    for (auto _ : state)
+        if (!CSessionWriter::WriteNow(path, bytes))
+            state.SkipWithError("not written");
+    state.SetBytesProcessed(state.iterations() * std::int64_t(bytes.size()));
+}
+BENCHMARK(BM_KeepSession4999Cells_Write)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5);
+
+void BM_RestoreSession4999Cells(benchmark::State& state)
+{
+    CHollastrinDlg dlg;
+    dlg.show();
+    FillBudget(dlg);
+    const std::string bytes = FormatSession(dlg.CaptureSession());
+    dlg.CloseAllObjectsUnkept();
+    Settle();
+    for (auto _ : state)
+    {
+        KeptSession session;
+        std::string strError;
+        if (!ReadSession(bytes, session, strError))
+            state.SkipWithError("not read");
+        dlg.RestoreSession(session);
+        Settle();
+        state.PauseTiming();
+        dlg.CloseAllObjectsUnkept();
+        Settle();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_RestoreSession4999Cells)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(5)
