@@ -384,6 +384,13 @@ bool CSessionKeeper::SwitchTo(const QString& path)
     m_strPath = path;
     m_bActive = true;
     m_Dlg.RestoreSession(ReadKept(path));
+    if (!KeepingEnabled())
+    {
+        // Opened, but no longer kept by this run: the file stays as it was.
+        m_bActive = false;
+        m_pLock.reset();
+        m_strPath.clear();
+    }
     return true;
 }
 

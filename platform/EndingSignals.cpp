@@ -35,7 +35,11 @@ CEndingSignals::CEndingSignals(std::function<void()> onEnd) : m_onEnd(std::move(
                          while (::read(g_fds[1], buffer, sizeof buffer) > 0)
                          {
                          }
+                         // A second signal ends the program the signal's
+                         // own way.
                          m_pNotifier->setEnabled(false);
+                         for (std::size_t k = 0; k < kSignals.size(); ++k)
+                             ::sigaction(kSignals[k], &g_previous[k], nullptr);
                          if (m_onEnd)
                              m_onEnd();
                      });

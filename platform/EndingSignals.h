@@ -8,8 +8,8 @@
 class QSocketNotifier;
 
 // While it exists, the first of those signals calls onEnd from the event
-// loop instead of killing the program; a second one while onEnd runs is
-// ignored. Only one may exist at a time.
+// loop instead of killing the program; a second one has its usual effect.
+// Only one may exist at a time.
 class CEndingSignals
 {
 public:
