@@ -1,6 +1,7 @@
 #include "app/Hollastrin.h"
 
 #include "app/HollastrinDlg.h"
+#include "platform/FileNames.h"
 #include "platform/MessageBox.h"
 #include "platform/Metrics.h"
 
@@ -9,7 +10,6 @@
 #include <QCommandLineParser>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <algorithm>
@@ -101,7 +101,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     else
     {
         for (const QString& file : parser.positionalArguments())
-            result.files.append(QFileInfo(file).absoluteFilePath());
+            result.files.append(AbsoluteFileName(file));
     }
     return result;
 }

@@ -1,8 +1,8 @@
 #include "app/Hollastrin.h"
 #include "platform/DisplaySystem.h"
+#include "platform/FileNames.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QStringList>
 
 #include <cstdio>
@@ -17,7 +17,7 @@ int main(int argc, char** argv)
         if (IsPlatformOption(argv[k]))
             ++k;
         else
-            arguments.append(QFile::decodeName(argv[k]));
+            arguments.append(FileNameFromBytes(argv[k]));
     }
     const CommandLine commandLine = ParseCommandLine(arguments);
     if (commandLine.nExitStatus)
