@@ -1,5 +1,7 @@
 # Quindle: every target installs what it needs, then builds into build/.
 BUILD_DIR ?= build
+# The scripts build into the same folder.
+export QUINDLE_BUILD_DIR = $(BUILD_DIR)
 FUZZ_SECONDS ?= 60
 SEED ?= 1
 ACTIONS ?= 20000
@@ -11,10 +13,10 @@ all: build
 build:
 	scripts/setup.sh
 
-# The program alone is built. Without a graphical session it says in one line
+# The program alone is built (quietly when it is up to date). Without a graphical session it says in one line
 # how to see it anyway (make demo); that is not a failure of this target.
 run:
-	scripts/setup.sh quindle
+	@scripts/setup.sh quindle
 	@./$(BUILD_DIR)/quindle; status=$$?; \
 	if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then exit 0; fi; exit $$status
 
