@@ -44,8 +44,8 @@ test-sanitize:
 fuzz:
 	scripts/fuzz.sh $(FUZZ_SECONDS)
 
-# Builds the Debian package, installs it, starts it on a virtual display,
-# removes it again.
+# Builds the Debian package, checks it with lintian, installs it, starts it on
+# a virtual display, removes it again.
 package: build
 	scripts/test-package.sh $(BUILD_DIR)
 
