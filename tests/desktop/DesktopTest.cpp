@@ -167,6 +167,24 @@ public:
     int m_nWidest;
 };
 
+// How often a window has had an event of one type since the count began.
+class CEventCount : public QObject
+{
+public:
+    CEventCount(QWidget* pWindow, QEvent::Type type) : m_type(type)
+    {
+        pWindow->installEventFilter(this);
+    }
+    bool eventFilter(QObject* /*pWatched*/, QEvent* pEvent) override
+    {
+        if (pEvent->type() == m_type)
+            ++m_nCount;
+        return false;
+    }
+    QEvent::Type m_type;
+    int m_nCount = 0;
+};
+
 class WaylandTest : public UiTest
 {
 protected:
@@ -467,14 +485,23 @@ TEST(DisplaySystemTest, X11WhereThereIsAnXDisplayAndWaylandAlone)
 }
 
 // Picking an object in the list where the compositor activates nothing
-// (weston has no xdg-activation; headless, it has not even a seat): the
-// window is mapped anew, which brings it back from minimised and on top.
-TEST_F(WaylandTest, PickingAMinimisedObjectShowsItAgainWhereNothingActivatesIt)
+// (weston has no xdg-activation; headless, it has not even a seat): a
+// minimised window is mapped anew, which brings it back and on top; a window
+// on the screen is left where it is (mapped anew, it would be placed anew).
+TEST_F(WaylandTest, PickingAnObjectShowsAMinimisedWindowAgainAndMovesNoOther)
 {
-    CObjectFrame* pFrame = Zeroed(2, 2)->m_pFrame;
-    RequestState(pFrame, Qt::WindowMinimized);
-    // The compositor stops drawing it.
-    EXPECT_TRUE(Eventually([&] { return !pFrame->windowHandle()->isExposed(); }));
+    CObjectFrame* pShown = Zeroed(2, 2)->m_pFrame;
+    CObjectFrame* pMinimised = Zeroed(3, 3)->m_pFrame;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pShown));
+    const CEventCount hides(pShown, QEvent::Hide);
     m_pDlg->ObjectListBox()->item(0)->setSelected(true);
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(pFrame));
+
+    RequestState(pMinimised, Qt::WindowMinimized);
+    // The compositor stops drawing it.
+    EXPECT_TRUE(Eventually([&] { return !pMinimised->windowHandle()->isExposed(); }));
+    m_pDlg->ObjectListBox()->item(1)->setSelected(true);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(pMinimised));
+    // The first pick was decided before the second.
+    EXPECT_EQ(hides.m_nCount, 0);
+    EXPECT_TRUE(pShown->windowHandle()->isExposed());
 }
