@@ -1,5 +1,7 @@
 # Quindle: every target installs what it needs, then builds into build/.
 BUILD_DIR ?= build
+# The scripts build into the same folder.
+export QUINDLE_BUILD_DIR = $(BUILD_DIR)
 FUZZ_SECONDS ?= 60
 SEED ?= 1
 ACTIONS ?= 20000
@@ -11,10 +13,10 @@ all: build
 build:
 	scripts/setup.sh
 
-# The program alone is built. Without a graphical session it says in one line
+# The program alone is built (quietly when it is up to date). Without a graphical session it says in one line
 # how to see it anyway (make demo); that is not a failure of this target.
 run:
-	scripts/setup.sh quindle
+	@scripts/setup.sh quindle
 	@./$(BUILD_DIR)/quindle; status=$$?; \
 	if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then exit 0; fi; exit $$status
 
@@ -22,6 +24,10 @@ test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure --timeout 600
 
 BENCHMARKS = bench_engine bench_power bench_ui
+
+# Debian's benchmark library is built without NDEBUG and warns of it; only
+# the first benchmark says so (it concerns the library's own bookkeeping, not
+# the code measured).
 
 bench:
 	scripts/setup.sh $(BENCHMARKS)
@@ -38,8 +44,8 @@ test-sanitize:
 fuzz:
 	scripts/fuzz.sh $(FUZZ_SECONDS)
 
-# Builds the Debian package, installs it, starts it on a virtual display,
-# removes it again.
+# Builds the Debian package, checks it with lintian, installs it, starts it on
+# a virtual display, removes it again.
 package: build
 	scripts/test-package.sh $(BUILD_DIR)
 

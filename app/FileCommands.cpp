@@ -7,6 +7,7 @@
 #include "engine/Matrix.h"
 #include "objects/EntryControlView.h"
 #include "platform/FileDrops.h"
+#include "platform/FileNames.h"
 #include "platform/MessageBox.h"
 
 #include <QDragEnterEvent>
@@ -104,7 +105,7 @@ void CHollastrinDlg::LoadObjectFile()
 {
     const std::optional<QString> chosen = GetObjectFileName(this, FileDialogKind::Open);
     if (chosen)
-        OpenObjectFile(*chosen);
+        OpenObjectFile(FileNameOnDisk(*chosen));
 }
 
 void CHollastrinDlg::OpenObjectFile(const QString& path, bool bNameFile)
@@ -121,9 +122,8 @@ void CHollastrinDlg::OpenObjectFile(const QString& path, bool bNameFile)
 
     std::optional<CMatrix> values;
     {
-        // The path in the system's encoding, so that any name the dialog
-        // offers can be opened.
-        const std::string localPath = QFile::encodeName(path).toStdString();
+        // The name's own bytes, whether UTF-8 or not.
+        const std::string localPath = FileNameBytes(path);
         // Plain files only: a folder opens as a stream that reads as empty,
         // and opening a pipe waits until something writes to it.
         std::error_code error;

@@ -3,6 +3,7 @@
 #include "app/HollastrinDlg.h"
 #include "app/SessionKeeper.h"
 #include "platform/EndingSignals.h"
+#include "platform/FileNames.h"
 #include "platform/MessageBox.h"
 #include "platform/Metrics.h"
 
@@ -11,7 +12,6 @@
 #include <QCommandLineParser>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <algorithm>
@@ -111,7 +111,7 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     {
         result.bNewSession = parser.isSet(newSession);
         for (const QString& file : parser.positionalArguments())
-            result.files.append(QFileInfo(file).absoluteFilePath());
+            result.files.append(AbsoluteFileName(file));
     }
     return result;
 }

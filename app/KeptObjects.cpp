@@ -5,6 +5,7 @@
 #include "objects/EntryControl.h"
 #include "objects/EntryControlView.h"
 #include "objects/ObjectFrame.h"
+#include "platform/FileNames.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
@@ -62,7 +63,8 @@ KeptObject CHollastrinDlg::CaptureObject(const CEntryControlView& view)
     // New, random and loaded objects are named by their number.
     if (frame.m_strName != QString::number(frame.m_nObjectNumber))
         object.strName = frame.m_strName.toStdString();
-    object.strSuffix = frame.m_strSuffix.toStdString();
+    // A loaded object's path, with every byte of the file's name.
+    object.strSuffix = FileNameBytes(frame.m_strSuffix);
     object.cells.reserve(std::size_t(view.m_nRows) * std::size_t(view.m_nCols));
     for (int i = 0; i < view.m_nRows; ++i)
         for (int j = 0; j < view.m_nCols; ++j)
@@ -91,7 +93,7 @@ CEntryControlView* CHollastrinDlg::RestoreObject(const KeptObject& object, int n
     // The window deletes itself when closed, as every object window does.
     auto* pFrame =
         new CObjectFrame(&m_Registry, QString::fromStdString(object.strName),
-                         QString::fromStdString(object.strSuffix), object.nRows, object.nCols);
+                         FileNameFromBytes(object.strSuffix), object.nRows, object.nCols);
     pFrame->move(OnScreen(QPoint(object.nX, object.nY), pFrame->frameGeometry().size()));
     pFrame->showNormal();
     CEntryControlView* pView = pFrame->m_pView;

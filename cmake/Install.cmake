@@ -21,6 +21,26 @@ install(FILES ${QUINDLE_RES_DIR}/quindle.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${QUINDLE_APP_ID}.svg)
 
+# The documents Debian asks of a package: the copyright, and the changelog and
+# manual page compressed as its tools compress them (gzip -9n: no name or
+# time stamp in the file, so that a build gives the same bytes each time).
+# Made with the program, so that building it is enough for the package.
+set(QUINDLE_PACKAGE_DIR ${QUINDLE_RES_DIR}/package)
+configure_file(${QUINDLE_PACKAGE_DIR}/quindle.1.in ${PROJECT_BINARY_DIR}/quindle.1 @ONLY)
+find_program(QUINDLE_GZIP gzip REQUIRED)
+add_custom_command(
+    OUTPUT ${PROJECT_BINARY_DIR}/quindle.1.gz ${PROJECT_BINARY_DIR}/changelog.gz
+    COMMAND ${QUINDLE_GZIP} -9n -c ${PROJECT_BINARY_DIR}/quindle.1 > ${PROJECT_BINARY_DIR}/quindle.1.gz
+    COMMAND ${QUINDLE_GZIP} -9n -c ${QUINDLE_PACKAGE_DIR}/changelog > ${PROJECT_BINARY_DIR}/changelog.gz
+    DEPENDS ${PROJECT_BINARY_DIR}/quindle.1 ${QUINDLE_PACKAGE_DIR}/changelog
+    VERBATIM)
+add_custom_target(quindle_documents DEPENDS ${PROJECT_BINARY_DIR}/quindle.1.gz
+                                            ${PROJECT_BINARY_DIR}/changelog.gz)
+add_dependencies(quindle quindle_documents)
+install(FILES ${PROJECT_BINARY_DIR}/quindle.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${QUINDLE_PACKAGE_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quindle)
+
 # Checks of the resource files themselves (validators, help completeness).
 if(QUINDLE_BUILD_TESTS)
     add_test(NAME resources COMMAND ${QUINDLE_RES_DIR}/check-resources.sh)

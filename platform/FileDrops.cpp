@@ -1,5 +1,7 @@
 #include "platform/FileDrops.h"
 
+#include "platform/FileNames.h"
+
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -11,7 +13,15 @@ QStringList DroppedLocalFiles(const QMimeData* pData)
     {
         for (const QUrl& url : pData->urls())
         {
-            if (url.isLocalFile())
+            if (!url.isLocalFile())
+                continue;
+            // The address keeps the name's bytes percent-encoded; decoding
+            // it to text would lose those that are not UTF-8.
+            if (url.host().isEmpty())
+                paths.append(FileNameFromBytes(
+                    QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())
+                        .toStdString()));
+            else
                 paths.append(url.toLocalFile());
         }
     }

@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace
 {
@@ -175,7 +176,13 @@ void BringForwardOnWayland(QWidget* pWindow)
     QTimer::singleShot(kActivationWaitMs, pWindow,
                        [pWindow]
                        {
-                           if (pWindow->isVisible() && !pWindow->isActiveWindow())
+                           // Not activated: a window the compositor still
+                           // draws stays where it is, as a window mapped anew
+                           // is placed anew; one it no longer draws
+                           // (minimised) is mapped anew.
+                           const QWindow* pHandle = pWindow->windowHandle();
+                           if (pWindow->isVisible() && !pWindow->isActiveWindow() && pHandle &&
+                               !pHandle->isExposed())
                            {
                                pWindow->hide();
                                pWindow->show();

@@ -32,8 +32,10 @@ void KeepNormalSize(QWidget* pWindow, const QSize& size);
 // neither raise its windows nor restore minimised ones, and is not even told
 // which are minimised: it asks the compositor to activate the window
 // (xdg-activation, where the compositor offers it: the window is raised,
-// restored and focused). A window still not active a moment later is mapped
-// anew, which shows it again, on top, on compositors without (weston).
+// restored and focused). On compositors without (weston) a window the
+// compositor no longer draws (minimised) is mapped anew a moment later, which
+// shows it again, on top, wherever the compositor places it; a window still
+// drawn is left where it is, as mapping it anew would move it.
 void BringForwardOnWayland(QWidget* pWindow);
 
 // True on a Wayland platform (the window system, not Xwayland).

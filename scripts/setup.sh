@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
     libgtest-dev libgmock-dev libbenchmark-dev libeigen3-dev
     locales-all fonts-dejavu-core
     xvfb xauth imagemagick
@@ -51,9 +51,19 @@ if [ "${CI:-}" = "true" ]; then
     WERROR=ON
 fi
 
-cmake -S . -B "$BUILD_DIR" -G Ninja -DQUINDLE_WERROR="$WERROR" ${QUINDLE_CMAKE_ARGS:-}
+# Configured once; later the build itself configures again when a CMake file
+# has changed. Only a change of options configures here.
+cache="$BUILD_DIR/CMakeCache.txt"
+if [ ! -f "$cache" ] || [ ! -f "$BUILD_DIR/build.ninja" ] || [ -n "${QUINDLE_CMAKE_ARGS:-}" ] ||
+    ! grep -qx "QUINDLE_WERROR:BOOL=$WERROR" "$cache"; then
+    cmake -S . -B "$BUILD_DIR" -G Ninja -DQUINDLE_WERROR="$WERROR" ${QUINDLE_CMAKE_ARGS:-}
+fi
 targets=()
 for target in "$@"; do
     targets+=(--target "$target")
 done
+# Nothing is printed when everything is up to date.
+if cmake --build "$BUILD_DIR" "${targets[@]}" -- -n | grep -qx "ninja: no work to do."; then
+    exit 0
+fi
 cmake --build "$BUILD_DIR" --parallel "$(nproc)" "${targets[@]}"

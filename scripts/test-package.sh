@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it on this machine with apt, checks the
-# installed files, starts the installed program on a virtual display, checks
-# that its main window "Quindle" appears, and removes the package again.
+# Builds the Debian package, has lintian check it, installs it on this machine
+# with apt, checks the installed files (the documents and the manual page
+# among them, and what the desktop makes of the desktop entry), starts the
+# installed program on a virtual display, checks that its main window
+# "Quindle" appears, and removes the package again.
 #
 #   scripts/test-package.sh [build-dir]      (default: build)
 #
@@ -24,6 +26,8 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 
 work=$(mktemp -d)
+# Whatever the program keeps, it keeps here, not in the user's folders.
+export XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config"
 xvfb_pid=""
 app_pid=""
 
@@ -59,7 +63,19 @@ trap 'exit 143' TERM
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-for tool in cpack dpkg-shlibdeps file desktop-file-validate appstreamcli Xvfb xdotool; do
+# The tools only this test needs, beyond the build's (scripts/setup.sh):
+# lintian, man and xdg-mime.
+missing=()
+for p in lintian man-db xdg-utils; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "== installing ${missing[*]}"
+    $SUDO apt-get update -qq
+    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null >/dev/null
+fi
+
+for tool in lintian man xdg-mime cpack dpkg-shlibdeps file desktop-file-validate appstreamcli Xvfb xdotool; do
     command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/setup.sh --deps)"
 done
 [ -f "$BUILD_DIR/CPackConfig.cmake" ] || fail "$BUILD_DIR is not a configured build directory"
@@ -84,6 +100,13 @@ for dep in libqt6widgets6 libqt6core6 qt6-qpa-plugins qt6-wayland; do
 done
 [ "$(dpkg-deb -f "$deb" Section)" = "math" ] || fail "the package's section is not math"
 
+# Lintian's word on the package, in full (its informational tags too); an
+# error fails the test.
+echo "== lintian"
+lintian --display-info --pedantic "$deb" >"$work/lintian.log" 2>&1 || true
+grep -v "running with root privileges" "$work/lintian.log" | sed 's/^/   /'
+grep -q "^E: " "$work/lintian.log" && fail "lintian reports errors"
+
 # 2. Install it with apt, which also installs what it depends on.
 if package_installed; then
     echo "== removing the $PKG installed before this run"
@@ -96,6 +119,9 @@ package_installed || fail "$PKG is not installed after apt-get install"
 # 3. The installed files.
 echo "== checking the installed files"
 for f in /usr/bin/quindle \
+         /usr/share/doc/$PKG/copyright \
+         /usr/share/doc/$PKG/changelog.gz \
+         /usr/share/man/man1/quindle.1.gz \
          /usr/share/applications/$APP_ID.desktop \
          /usr/share/metainfo/$APP_ID.metainfo.xml \
          /usr/share/icons/hicolor/32x32/apps/$APP_ID.png \
@@ -111,6 +137,29 @@ fi
 desktop-file-validate /usr/share/applications/$APP_ID.desktop || fail "the installed desktop entry does not validate"
 appstreamcli validate --no-net /usr/share/metainfo/$APP_ID.metainfo.xml >"$work/as.log" 2>&1 \
     || { cat "$work/as.log"; fail "the installed metainfo does not validate"; }
+grep -q "^License: Expat" /usr/share/doc/$PKG/copyright || fail "the copyright names no licence"
+zcat /usr/share/doc/$PKG/changelog.gz | head -n1 | grep -q "^$PKG ($(dpkg-deb -f "$deb" Version)) " \
+    || fail "the changelog does not start with this version"
+
+# The manual page: found by man, and in step with --help (its usage line and
+# every option with its text).
+man -w quindle >/dev/null 2>&1 || fail "man quindle finds no manual page"
+manual=$(LC_ALL=C MANWIDTH=200 man quindle 2>/dev/null | col -b | tr -s ' \t' ' ')
+help=$(/usr/bin/quindle --help) || fail "quindle --help failed"
+synopsis=$(sed -n 's/^Usage: //p' <<<"$help")
+grep -qF -- "$synopsis" <<<"$manual" || fail "the manual page's synopsis is not \"$synopsis\""
+while IFS='|' read -r names text; do
+    grep -qF -- "$names" <<<"$manual" || fail "the manual page lacks the option $names"
+    grep -qF -- "$text" <<<"$manual" || fail "the manual page lacks \"$text\" for $names"
+done < <(sed -n 's/^  \(-[^ ]*, --[^ ]*\)  *\(.*\)$/\1|\2/p' <<<"$help")
+grep -qF -- "$(/usr/bin/quindle --version)" <<<"$manual" || fail "the manual page is not of this version"
+
+# "Open With": object files are plain text, which the desktop entry offers
+# to open (the desktop database is brought up to date when the package is
+# installed); it does not make itself the default.
+grep -q "^text/plain=.*$APP_ID.desktop" /usr/share/applications/mimeinfo.cache \
+    || fail "the desktop entry is not offered for text/plain"
+echo "   xdg-mime query default text/plain: $(xdg-mime query default text/plain || true)"
 
 # 4. Start the installed program on a virtual display of its own.
 echo "== starting /usr/bin/quindle under Xvfb"

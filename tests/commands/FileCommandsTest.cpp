@@ -2,7 +2,10 @@
 #include "WindowTest.h"
 
 #include "app/FileDialog.h"
+#include "app/Hollastrin.h"
 #include "engine/Matrix.h"
+#include "platform/FileDrops.h"
+#include "platform/FileNames.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -26,8 +29,12 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace
 {
@@ -454,6 +461,56 @@ TEST_F(FileCommandsTest, FilesNamedAtTheStartOrDroppedOpenInTurn)
     m_pDlg->OpenObjectFiles({PathOf("missing.txt"), PathOf("bad.txt"), PathOf("good.txt")});
     EXPECT_EQ(m_messages.size(), 1);
     EXPECT_EQ(ObjectCount(), 0);
+}
+
+// A name whose bytes are not UTF-8 keeps them on every way in: named at the
+// start, dropped, or picked in the file dialog, which lists it with U+FFFD
+// where the bytes were.
+TEST_F(FileCommandsTest, NamesThatAreNotUtf8OpenOnEveryWayIn)
+{
+    // Made and removed here: the toolkit could not remove these names.
+    struct CFolder
+    {
+        std::string m_path;
+        ~CFolder() { std::filesystem::remove_all(m_path); }
+    } scratch{FileNameBytes(m_dir.path()) + "/names"};
+    std::filesystem::create_directory(scratch.m_path);
+    const std::string folder = scratch.m_path;
+    const std::string bytes = folder + "/x\xe9.txt";
+    {
+        std::ofstream out(bytes, std::ios::binary);
+        out << "1 1 |\r\n7 |\r\n";
+    }
+    // Valid UTF-8 stays as it is; every other byte comes back exactly.
+    for (std::string_view name : {"x\xe9.txt", "\xc3\xa9\xf0\x9f\x98\x80",
+                                  "\xc0\xaf\xed\xa0\x80\xf4\x90\x80\x80\xe2\x82", "\x80\xff"})
+    {
+        EXPECT_EQ(FileNameBytes(FileNameFromBytes(name)), name);
+    }
+    EXPECT_EQ(FileNameFromBytes("\xc3\xa9"), QString::fromUtf8("\xc3\xa9"));
+    EXPECT_EQ(AbsoluteFileName(FileNameFromBytes(folder + "/./a/../x\xe9.txt")),
+              FileNameFromBytes(bytes));
+
+    const QString name = FileNameFromBytes(bytes);
+    const QString title = "  " + name + "  [1X1]";
+    const CommandLine commandLine = ParseCommandLine({name});
+    m_pDlg->OpenObjectFiles(commandLine.files);
+    ASSERT_EQ(ObjectCount(), 1);
+    EXPECT_EQ(LastObject()->m_pFrame->windowTitle(), "1" + title);
+
+    QMimeData files;
+    files.setData("text/uri-list",
+                  "file://" + QByteArray::fromStdString(bytes).toPercentEncoding("/") + "\r\n");
+    ASSERT_EQ(DroppedLocalFiles(&files), QStringList{name});
+
+    const QString listed = QFile::decodeName(QByteArray::fromStdString(bytes));
+    ASSERT_NE(listed, name);
+    EXPECT_NE(Load(listed), nullptr);
+    EXPECT_EQ(LastObject()->m_pFrame->windowTitle(), "2" + title);
+    EXPECT_TRUE(m_messages.isEmpty());
+    // Where two names look alike in the dialog, neither is guessed.
+    std::ofstream(folder + "/x\xe8.txt", std::ios::binary) << "1 1 |\r\n8 |\r\n";
+    EXPECT_EQ(FileNameOnDisk(listed), listed);
 }
 
 // The writer saves any shape; the reader takes at most 20 rows.

@@ -6,6 +6,7 @@
 #include "app/Hollastrin.h"
 #include "platform/Metrics.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -222,6 +223,15 @@ TEST_F(DialogTest, HelpShowsOneWindow)
     EXPECT_EQ(pHelp->parentWidget(), nullptr);
     ShowHelp();
     EXPECT_EQ(HelpWindow(), pHelp);
+    // The page fits the window's width, as opened and much wider: nothing to
+    // scroll sideways.
+    auto* pBrowser = static_cast<QAbstractScrollArea*>(pHelp);
+    for (int nWidth : {pHelp->width(), pHelp->width() + 1, 1280})
+    {
+        pHelp->resize(nWidth, pHelp->height());
+        EXPECT_TRUE(Eventually([&] { return pBrowser->horizontalScrollBar()->maximum() == 0; }))
+            << nWidth << ": " << pBrowser->horizontalScrollBar()->maximum();
+    }
     // Escape closes it.
     pHelp->activateWindow();
     EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pHelp; }));
