@@ -147,7 +147,7 @@ void CHollastrinDlg::OpenObjectFile(const QString& path, bool bNameFile)
 
     try
     {
-        CreateLoadedObject(*values, QString::fromUtf8(kLoadedTitleGap) + path);
+        m_Windows.OpenFilled(*values, QString(), QString::fromUtf8(kLoadedTitleGap) + path);
     }
     catch (const char* pText)
     {
@@ -187,7 +187,7 @@ void CHollastrinDlg::OpenDroppedFiles(const QStringList& paths)
 
 void CHollastrinDlg::SaveObjectFile()
 {
-    if (!HoldsOneSelected())
+    if (!m_Commands.HoldsOneSelected())
         return;
 
     const std::optional<QString> chosen = GetObjectFileName(this, FileDialogKind::Save);
@@ -198,7 +198,7 @@ void CHollastrinDlg::SaveObjectFile()
     }
     // The object windows stayed usable while the dialog was open: the
     // selection is checked again, and the object selected now is saved.
-    if (!HoldsOneSelected())
+    if (!m_Commands.HoldsOneSelected())
         return;
 
     // The file is written to a temporary beside it and put in place only

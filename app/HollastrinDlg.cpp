@@ -4,6 +4,8 @@
 #include "app/GroupBox.h"
 #include "app/HelpWindow.h"
 #include "app/MoreOperationsDlg.h"
+#include "app/ObjectList.h"
+#include "app/Operations.h"
 #include "engine/Matrix.h"
 #include "objects/EntryControlView.h"
 #include "objects/ObjectFrame.h"
@@ -58,6 +60,8 @@ struct ControlTemplate
     Handler handler = nullptr;
     const char* pKeys = nullptr;
     const char* pDescription = nullptr;
+    // An operation's button: its keys and description are the operation's.
+    std::optional<EMainOperation> operation = std::nullopt;
 };
 
 using D = CHollastrinDlg;
@@ -70,22 +74,22 @@ constexpr ControlTemplate kTemplate[] = {
     {Kind::List, IDC_OBJECT_LIST, "", 4, 72, 28, 154},
     {Kind::Button, IDC_FILE_SAVE, "File Save", 35, 72, 53, 15, &D::OnFileSave, "Ctrl+S", "Save the selected object to a file"},
     {Kind::Button, IDC_FILE_LOAD, "File Load", 91, 72, 53, 15, &D::OnFileLoad, "Ctrl+O", "Open an object file as a new object"},
-    {Kind::Button, IDC_MAG, "Mag", 39, 99, 23, 16, &D::OnMag, "Alt+M", "Magnitude of a vector"},
-    {Kind::Button, IDC_DOT, "Dot", 65, 99, 23, 16, &D::OnDot, "Alt+D", "Dot product of two vectors"},
-    {Kind::Button, IDC_CRS, "Crs", 91, 99, 23, 16, &D::OnCrs, "Alt+X", "Cross product of two vectors"},
-    {Kind::Button, IDC_ANG, "Ang", 117, 99, 23, 16, &D::OnAng, "Alt+G", "Angle between two vectors"},
-    {Kind::Button, IDC_ADD, "Add", 39, 132, 23, 16, &D::OnAdd, "Alt+A", "Sum of two matrices"},
-    {Kind::Button, IDC_SUB, "Sub", 65, 132, 23, 16, &D::OnSub, "Alt+S", "Difference of two matrices"},
-    {Kind::Button, IDC_MUL, "Mul", 91, 132, 23, 16, &D::OnMul, "Alt+U", "Product of two matrices, or of a matrix and a number"},
-    {Kind::Button, IDC_POW, "Pow", 117, 132, 23, 16, &D::OnPow, "Alt+P", "Power of a square matrix, the exponent a 1 x 1 object"},
-    {Kind::Button, IDC_TRP, "Trp", 39, 150, 23, 16, &D::OnTrp, "Alt+T", "Transpose"},
-    {Kind::Button, IDC_COF, "Cof", 65, 150, 23, 16, &D::OnCof, "Alt+F", "Matrix of cofactors"},
-    {Kind::Button, IDC_ADJ, "Adj", 91, 150, 23, 16, &D::OnAdj, "Alt+J", "Adjoint, the transposed cofactors"},
-    {Kind::Button, IDC_INV, "Inv", 117, 150, 23, 16, &D::OnInv, "Alt+I", "Inverse of a square matrix"},
-    {Kind::Button, IDC_DET, "Det", 39, 168, 23, 16, &D::OnDet, "Alt+E", "Determinant of a square matrix"},
-    {Kind::Button, IDC_TRC, "Trc", 65, 168, 23, 16, &D::OnTrc, "Alt+R", "Product of the diagonal"},
-    {Kind::Button, IDC_CMP, "Cmp", 91, 168, 23, 16, &D::OnCmp, "Alt+C", "Compare two objects"},
-    {Kind::Button, IDC_SLV, "Slv", 117, 168, 23, 16, &D::OnSlv, "Alt+V", "Solve A x = b"},
+    {Kind::Button, IDC_MAG, "Mag", 39, 99, 23, 16, &D::OnMag, nullptr, nullptr, EMainOperation::Mag},
+    {Kind::Button, IDC_DOT, "Dot", 65, 99, 23, 16, &D::OnDot, nullptr, nullptr, EMainOperation::Dot},
+    {Kind::Button, IDC_CRS, "Crs", 91, 99, 23, 16, &D::OnCrs, nullptr, nullptr, EMainOperation::Crs},
+    {Kind::Button, IDC_ANG, "Ang", 117, 99, 23, 16, &D::OnAng, nullptr, nullptr, EMainOperation::Ang},
+    {Kind::Button, IDC_ADD, "Add", 39, 132, 23, 16, &D::OnAdd, nullptr, nullptr, EMainOperation::Add},
+    {Kind::Button, IDC_SUB, "Sub", 65, 132, 23, 16, &D::OnSub, nullptr, nullptr, EMainOperation::Sub},
+    {Kind::Button, IDC_MUL, "Mul", 91, 132, 23, 16, &D::OnMul, nullptr, nullptr, EMainOperation::Mul},
+    {Kind::Button, IDC_POW, "Pow", 117, 132, 23, 16, &D::OnPow, nullptr, nullptr, EMainOperation::Pow},
+    {Kind::Button, IDC_TRP, "Trp", 39, 150, 23, 16, &D::OnTrp, nullptr, nullptr, EMainOperation::Trp},
+    {Kind::Button, IDC_COF, "Cof", 65, 150, 23, 16, &D::OnCof, nullptr, nullptr, EMainOperation::Cof},
+    {Kind::Button, IDC_ADJ, "Adj", 91, 150, 23, 16, &D::OnAdj, nullptr, nullptr, EMainOperation::Adj},
+    {Kind::Button, IDC_INV, "Inv", 117, 150, 23, 16, &D::OnInv, nullptr, nullptr, EMainOperation::Inv},
+    {Kind::Button, IDC_DET, "Det", 39, 168, 23, 16, &D::OnDet, nullptr, nullptr, EMainOperation::Det},
+    {Kind::Button, IDC_TRC, "Trc", 65, 168, 23, 16, &D::OnTrc, nullptr, nullptr, EMainOperation::Trc},
+    {Kind::Button, IDC_CMP, "Cmp", 91, 168, 23, 16, &D::OnCmp, nullptr, nullptr, EMainOperation::Cmp},
+    {Kind::Button, IDC_SLV, "Slv", 117, 168, 23, 16, &D::OnSlv, nullptr, nullptr, EMainOperation::Slv},
     {Kind::Button, IDC_HELP, "Help", 35, 211, 53, 15, &D::OnHelp, "F1", "Open the help"},
     {Kind::Button, IDC_CLOSE, "Close", 91, 211, 53, 15, &D::accept, "Escape", "End Quindle"},
     {Kind::Label, IDC_SELECT_COLUMNS_LABEL, "Select Columns", 79, 13, 56, 9},
@@ -96,63 +100,6 @@ constexpr ControlTemplate kTemplate[] = {
     {Kind::Button, IDC_CLOSE_ALL_OBJECTS, "Close  All  Objects", 35, 194, 109, 15, &D::OnCloseAllObjects, "Ctrl+Shift+W", "Close every object window"},
 };
 // clang-format on
-
-// The object list's keys: the arrows, Home, End and the page keys move the
-// current entry without selecting it (a selection brings a window forward at
-// once), and Enter or Space brings the current entry's window forward.
-class CObjectListKeys : public QObject
-{
-public:
-    CObjectListKeys(QListWidget* pList, CHollastrinDlg* pDlg) : QObject(pList), m_pDlg(pDlg) {}
-
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override
-    {
-        if (pEvent->type() != QEvent::KeyPress)
-            return false;
-        auto* pList = static_cast<QListWidget*>(pWatched);
-        const auto* pKey = static_cast<QKeyEvent*>(pEvent);
-        if (pKey->modifiers() & ~Qt::KeypadModifier)
-            return false;
-        const int nLast = pList->count() - 1;
-        const int nRow = std::max(pList->currentRow(), 0);
-        const int nPage = 8;
-        int nTarget = -1;
-        switch (pKey->key())
-        {
-        case Qt::Key_Up:
-            nTarget = nRow - 1;
-            break;
-        case Qt::Key_Down:
-            nTarget = nRow + 1;
-            break;
-        case Qt::Key_PageUp:
-            nTarget = nRow - nPage;
-            break;
-        case Qt::Key_PageDown:
-            nTarget = nRow + nPage;
-            break;
-        case Qt::Key_Home:
-            nTarget = 0;
-            break;
-        case Qt::Key_End:
-            nTarget = nLast;
-            break;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Space:
-            m_pDlg->BringObjectForward(pList->currentRow());
-            return true;
-        default:
-            return false;
-        }
-        if (nLast >= 0)
-            pList->setCurrentRow(std::clamp(nTarget, 0, nLast), QItemSelectionModel::NoUpdate);
-        return true;
-    }
-
-private:
-    CHollastrinDlg* m_pDlg;
-};
 
 // The pixels below a drop-down box that its template gives to the list.
 constexpr char kListHeightProperty[] = "quindleListHeight";
@@ -185,7 +132,7 @@ CHollastrinDlg::CHollastrinDlg(QWidget* pParent)
                            Qt::WindowCloseButtonHint)
 {
     m_hIcon = QApplication::windowIcon();
-    m_nRandomSeed = static_cast<std::int32_t>(std::time(nullptr));
+    m_Windows.SetRandomSeed(static_cast<std::int32_t>(std::time(nullptr)));
 
     setWindowTitle(QString::fromUtf8(kAppCaption));
     setFont(Metrics::DialogFont());
@@ -200,22 +147,7 @@ CHollastrinDlg::CHollastrinDlg(QWidget* pParent)
     SetUpKeyboard();
     // The list box follows the registry; object windows ask for the help
     // and for dropped files through it.
-    connect(&m_Registry, &CObjectRegistry::objectAdded, this,
-            [this](int nObjectNumber)
-            {
-                // In the list's order: by number.
-                const int k = m_Registry.ListIndexOfNumber(nObjectNumber);
-                QListWidget* pList = ObjectListBox();
-                pList->insertItem(k, QString::number(nObjectNumber));
-                // Screen readers hear the window's whole title; the list
-                // shows its number.
-                pList->item(k)->setData(Qt::AccessibleTextRole,
-                                        m_Registry.ObjectList().at(k)->m_pFrame->m_strTitle);
-                pList->update();
-            });
-    connect(&m_Registry, &CObjectRegistry::objectLeaving, this, &CHollastrinDlg::KeepClosedObject);
-    connect(&m_Registry, &CObjectRegistry::objectRemoved, this,
-            &CHollastrinDlg::RemoveObjectListEntry);
+    m_pObjectList = new CObjectList(ObjectListBox(), m_Registry, m_Windows);
     connect(&m_Registry, &CObjectRegistry::helpRequested, this, &CHollastrinDlg::OnHelp);
     connect(&m_Registry, &CObjectRegistry::openFilesRequested, this,
             &CHollastrinDlg::OpenDroppedFiles);
@@ -262,9 +194,11 @@ void CHollastrinDlg::CreateControls()
             pButton->setFocusPolicy(Qt::ClickFocus);
             if (t.handler)
                 connect(pButton, &QPushButton::clicked, this, t.handler);
-            const QString keys = QString::fromUtf8(t.pKeys);
+            const SOperation* pOp = t.operation ? &MainOperation(*t.operation) : nullptr;
+            const QString keys = QString::fromUtf8(pOp ? pOp->pKeys : t.pKeys);
             const QString description =
-                QString::fromUtf8(t.pDescription) + QStringLiteral(" (") + keys + QLatin1Char(')');
+                QString::fromUtf8(pOp ? pOp->pDescription : t.pDescription) + QStringLiteral(" (") +
+                keys + QLatin1Char(')');
             pButton->setToolTip(description);
             pButton->setAccessibleDescription(description);
             // F1 and Escape are the dialog's own keys already.
@@ -281,9 +215,6 @@ void CHollastrinDlg::CreateControls()
             pList->setUniformItemSizes(true);
             pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             pList->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-            connect(pList, &QListWidget::itemSelectionChanged, this,
-                    &CHollastrinDlg::OnSelchangeObjectList);
-            pList->installEventFilter(new CObjectListKeys(pList, this)); // the list's child
             pControl = pList;
             break;
         }
@@ -427,7 +358,8 @@ void CHollastrinDlg::OnHelp()
 void CHollastrinDlg::OnMoreOperations()
 {
     if (!m_pMoreOperations)
-        m_pMoreOperations = new CMoreOperationsDlg(this); // a child: it ends with the dialog
+        m_pMoreOperations =
+            new CMoreOperationsDlg(this, m_Commands); // a child: it ends with the dialog
     m_pMoreOperations->show();
     m_pMoreOperations->raise();
     m_pMoreOperations->activateWindow();
@@ -448,7 +380,7 @@ void CHollastrinDlg::done(int nResult)
     // The objects are kept (or not) as they stand now; windows closed from
     // here on are not closed by the user.
     emit aboutToEnd();
-    m_bKeepClosed = false;
+    m_Windows.StopKeepingClosed();
     if (m_pMoreOperations)
         m_pMoreOperations->close();
     OnCloseAllObjects();
@@ -470,7 +402,7 @@ void CHollastrinDlg::contextMenuEvent(QContextMenuEvent* pEvent)
     QAction* pReopen = menu.addAction(QString::fromUtf8(kReopenClosedMenuText), this,
                                       &CHollastrinDlg::OnReopenClosedObject);
     pReopen->setShortcut(QKeySequence(QString::fromUtf8(kReopenClosedKey)));
-    pReopen->setEnabled(!m_ClosedObjects.empty());
+    pReopen->setEnabled(m_Windows.ClosedGroups() > 0);
     emit contextMenuAboutToShow(&menu);
     QPointer<CHollastrinDlg> pThis(this);
     menu.exec(pEvent->globalPos());
@@ -564,53 +496,26 @@ bool CHollastrinDlg::KeyBelongsToDropDown(const QKeyEvent* pEvent)
 // ---------------------------------------------------------------------------
 // Creating objects
 
-bool CHollastrinDlg::ReadNewSize()
+std::optional<std::pair<int, int>> CHollastrinDlg::ReadNewSize()
 {
     const int nRowSel = RowsBox()->currentIndex();
     const int nColSel = ColsBox()->currentIndex();
     if (nRowSel == -1 || nColSel == -1)
     {
         AppMessageBox(MessageText::kSelectDimensions);
-        return false;
+        return std::nullopt;
     }
-    m_nNewRows = nRowSel + 1;
-    m_nNewCols = nColSel + 1;
-    return true;
-}
-
-CEntryControlView* CHollastrinDlg::OpenObjectWindow(const QString& strName,
-                                                    const QString& strSuffix)
-{
-    const int nRows = m_nNewRows;
-    const int nCols = m_nNewCols;
-    if (nRows * nCols + m_Registry.EditControlCount() > kMaxEditControls)
-        throw static_cast<const char*>(MessageText::kBudgetReached);
-    // The window deletes itself when closed; close-all and the dialog's end
-    // delete those still open.
-    auto* pFrame = new CObjectFrame(&m_Registry, strName, strSuffix, nRows, nCols);
-    pFrame->showNormal();
-    return pFrame->m_pView;
-}
-
-void CHollastrinDlg::CreateFilledObject(const CMatrix& values, const QString& strName,
-                                        const QString& strSuffix)
-{
-    m_nNewRows = values.m_nRows;
-    m_nNewCols = values.m_nCols;
-    CEntryControlView* pView = OpenObjectWindow(strName, strSuffix);
-    for (int i = 0; i < values.m_nRows; ++i)
-        for (int j = 0; j < values.m_nCols; ++j)
-            pView->m_pValues[i][j] = values.GetElement(i, j);
-    pView->WriteCells();
+    return std::pair(nRowSel + 1, nColSel + 1);
 }
 
 void CHollastrinDlg::OnZeroedObject()
 {
-    if (!ReadNewSize())
+    const auto size = ReadNewSize();
+    if (!size)
         return;
     try
     {
-        OpenObjectWindow(QString(), QString());
+        m_Windows.OpenBlank(size->first, size->second);
     }
     catch (const char* pText)
     {
@@ -620,168 +525,135 @@ void CHollastrinDlg::OnZeroedObject()
 
 void CHollastrinDlg::OnRandomObject()
 {
-    m_Random.Seed(static_cast<std::uint32_t>(m_nRandomSeed));
-    if (!ReadNewSize())
+    const auto size = ReadNewSize();
+    if (!size)
         return;
-    CEntryControlView* pView = nullptr;
     try
     {
-        pView = OpenObjectWindow(QString(), QString());
+        m_Windows.OpenRandom(size->first, size->second);
     }
     catch (const char* pText)
     {
         AppMessageBox(pText);
-        return;
     }
-    for (int i = 0; i < pView->m_nRows; ++i)
-        for (int j = 0; j < pView->m_nCols; ++j)
-            pView->m_pValues[i][j] = m_Random.Next() / 32767.0;
-    m_nRandomSeed = m_Random.Next();
-    pView->WriteCells();
-}
-
-QString CHollastrinDlg::ResultName(const char* prefix, const CEntryControlView* first,
-                                   const CEntryControlView* second)
-{
-    QString name = QString::fromUtf8(prefix) + first->m_pFrame->m_strName;
-    if (second)
-        name += QLatin1Char(',') + second->m_pFrame->m_strName;
-    name += QLatin1Char(')');
-    return name;
-}
-
-void CHollastrinDlg::CreateResultObject(const CMatrix& result, const QString& name)
-{
-    CreateFilledObject(result, name, QString());
-}
-
-void CHollastrinDlg::CreateLoadedObject(const CMatrix& values, QString suffix)
-{
-    CreateFilledObject(values, QString(), suffix);
 }
 
 // ---------------------------------------------------------------------------
-// Object list, compare, close-all
+// Object list, close-all, reopening
 
 void CHollastrinDlg::OnSelchangeObjectList()
 {
-    QListWidget* pList = ObjectListBox();
-    QList<int> indices;
-    for (int k = 0; k < pList->count(); ++k)
-        if (pList->item(k)->isSelected())
-            indices.append(k);
-
-    for (int k : indices)
-        BringObjectForward(k);
-
-    // The list is a launcher: it keeps no selection, and clearing it is no
-    // further change to act on.
-    const QSignalBlocker blocker(pList);
-    for (int k : indices)
-        pList->item(k)->setSelected(false);
-}
-
-void CHollastrinDlg::BringObjectForward(int k)
-{
-    if (k < 0 || k >= m_Registry.ObjectList().size())
-        return;
-    CObjectFrame* pFrame = m_Registry.ObjectList().at(k)->m_pFrame;
-    if (IsWaylandPlatform())
-    {
-        BringForwardOnWayland(pFrame);
-    }
-    else
-    {
-        if (pFrame->isMinimized())
-            pFrame->showNormal();
-        pFrame->raise();
-        pFrame->activateWindow();
-    }
-    pFrame->OnSetFocus();
+    m_pObjectList->OnSelchange();
 }
 
 void CHollastrinDlg::OnObjectListKey()
 {
-    QListWidget* pList = ObjectListBox();
     if (isMinimized())
         showNormal();
     raise();
     activateWindow();
-    pList->setFocus(Qt::ShortcutFocusReason);
-    if (!pList->currentIndex().isValid() && pList->count() > 0)
-        pList->setCurrentRow(0, QItemSelectionModel::NoUpdate);
-}
-
-void CHollastrinDlg::RemoveObjectListEntry(int nObjectNumber)
-{
-    QListWidget* pList = ObjectListBox();
-    const QString number = QString::number(nObjectNumber);
-    for (int k = 0; k < pList->count(); ++k)
-    {
-        if (pList->item(k)->text() == number)
-        {
-            delete pList->takeItem(k);
-            break;
-        }
-    }
+    m_pObjectList->TakeFocus();
 }
 
 void CHollastrinDlg::OnCloseAllObjects()
 {
-    // One closing to undo: the windows join one group.
-    if (m_bKeepClosed && !m_Registry.ObjectList().isEmpty())
-        m_ClosedObjects.emplace_back();
-    const bool bGrouped = std::exchange(m_bGroupClosed, true);
-    while (!m_Registry.ObjectList().isEmpty())
-    {
-        // Deleting the window takes its view out of every list first.
-        delete m_Registry.ObjectList().last()->m_pFrame;
-    }
-    m_bGroupClosed = bGrouped;
+    m_Windows.CloseAll();
 }
 
-bool CHollastrinDlg::HoldsOneSelected()
+void CHollastrinDlg::OnReopenClosedObject()
 {
-    const QList<CEntryControlView*>& selected = m_Registry.SelectedList();
-    if (selected.isEmpty())
-    {
-        AppMessageBox(MessageText::kSelectOne);
-        return false;
-    }
-    if (selected.size() >= 2)
-    {
-        AppMessageBox(MessageText::kOnlyOne);
-        DeselectTwo();
-        return false;
-    }
-    return true;
-}
-
-bool CHollastrinDlg::HoldsTwoSelected()
-{
-    const QList<CEntryControlView*>& selected = m_Registry.SelectedList();
-    if (selected.isEmpty())
-    {
-        AppMessageBox(MessageText::kSelectTwo);
-        return false;
-    }
-    if (selected.size() == 1)
-    {
-        AppMessageBox(MessageText::kSelectAnother);
-        return false;
-    }
-    return true;
+    m_Windows.ReopenClosed();
 }
 
 void CHollastrinDlg::DeselectOne()
 {
-    // Whatever the selection holds now: it may have changed while a message
-    // box or file dialog was open.
-    DeselectTwo();
+    m_Commands.ClearSelection();
 }
 
 void CHollastrinDlg::DeselectTwo()
 {
-    // The views repaint as the registry tells them.
-    m_Registry.ClearSelection();
+    m_Commands.ClearSelection();
+}
+
+// ---------------------------------------------------------------------------
+// Operation commands: each runs its row of the operation table.
+
+void CHollastrinDlg::OnMag()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Mag));
+}
+
+void CHollastrinDlg::OnDot()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Dot));
+}
+
+void CHollastrinDlg::OnCrs()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Crs));
+}
+
+void CHollastrinDlg::OnAng()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Ang));
+}
+
+void CHollastrinDlg::OnAdd()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Add));
+}
+
+void CHollastrinDlg::OnSub()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Sub));
+}
+
+void CHollastrinDlg::OnMul()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Mul));
+}
+
+void CHollastrinDlg::OnPow()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Pow));
+}
+
+void CHollastrinDlg::OnTrp()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Trp));
+}
+
+void CHollastrinDlg::OnCof()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Cof));
+}
+
+void CHollastrinDlg::OnAdj()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Adj));
+}
+
+void CHollastrinDlg::OnInv()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Inv));
+}
+
+void CHollastrinDlg::OnDet()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Det));
+}
+
+void CHollastrinDlg::OnTrc()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Trc));
+}
+
+void CHollastrinDlg::OnCmp()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Cmp));
+}
+
+void CHollastrinDlg::OnSlv()
+{
+    m_Commands.Run(MainOperation(EMainOperation::Slv));
 }

@@ -2,9 +2,9 @@
 // the operation and file buttons, and the state the object windows share.
 #pragma once
 
-#include "app/SessionFile.h"
+#include "app/ObjectCommands.h"
+#include "app/ObjectWindows.h"
 #include "objects/ObjectRegistry.h"
-#include "platform/Random.h"
 
 #include <QDialog>
 #include <QHash>
@@ -15,15 +15,15 @@
 #include <QStringList>
 
 #include <cstdint>
-#include <functional>
-#include <span>
-#include <vector>
+#include <optional>
+#include <utility>
 
 class CEntryControlView;
 class CMatrix;
 class QKeyEvent;
 class QMenu;
 class CMoreOperationsDlg;
+class CObjectList;
 class QComboBox;
 class QListWidget;
 
@@ -73,8 +73,6 @@ inline constexpr char kObjectListKey[] = "Ctrl+L";
 // The key and the menu entry that bring back the window closed last.
 inline constexpr char kReopenClosedKey[] = "Ctrl+Shift+T";
 inline constexpr char kReopenClosedMenuText[] = "&Reopen Closed Object";
-// Largest number of cells open at once.
-inline constexpr int kMaxEditControls = 4999;
 
 // The dialog owns the registry of open and selected objects, and its list
 // box follows the registry.
@@ -104,36 +102,24 @@ public:
     // "Help" and F1: the program's help window.
     void OnHelp();
 
-    // Object creation.
+    // The open and selected objects' windows: opening, closing, reopening.
+    CObjectWindows& Windows() { return m_Windows; }
+    // The command runner of this dialog's and the More Operations window's
+    // operations.
+    CObjectCommands& Commands() { return m_Commands; }
+
+    // Object creation: a window of the size chosen in the two lists.
     void OnZeroedObject();
     void OnRandomObject();
-    // Both throw MessageText::kBudgetReached (as const char*) when the object
-    // would take the open cells past kMaxEditControls; nothing opens then.
-    // A command composes the result's name before it computes, while the
-    // operands' windows surely exist.
-    void CreateResultObject(const CMatrix& result, const QString& name);
-    // A result's name: the prefix, the first operand's name, a comma and the
-    // second's (when there is one), a closing parenthesis.
-    static QString ResultName(const char* prefix, const CEntryControlView* first,
-                              const CEntryControlView* second);
-    void CreateLoadedObject(const CMatrix& values, QString suffix);
 
     // Object list, compare, close-all and the clearing of the selection.
     void OnSelchangeObjectList();
     // Ctrl+L: the dialog comes forward with the focus in the object list.
     void OnObjectListKey();
-    // Brings the window of entry k of the object list forward, restored, with
-    // the focus in its first cell.
-    void BringObjectForward(int k);
     void OnCmp();
     void OnCloseAllObjects();
     void DeselectOne();
     void DeselectTwo();
-    // The selection checks of the commands: true when the selection holds
-    // what the command needs; otherwise shows why not, and a command on one
-    // object clears a selection of two.
-    bool HoldsOneSelected();
-    bool HoldsTwoSelected();
 
     // Operation commands.
     void OnMag();
@@ -152,51 +138,14 @@ public:
     void OnTrc();
     void OnSlv();
 
-    // What a command computes from its operands' matrices (one or two, in
-    // order of selection): the results, one window each.
-    using ResultsCompute = std::function<std::vector<CMatrix>(std::span<const CMatrix>)>;
-    // Runs a command on nOperands (1 or 2) selected objects as the operation
-    // buttons do: the selection checks, the cells read, the computation under
-    // the progress watch, the results opened, a refusal shown, the selection
-    // cleared. A single result is named caption(1) or caption(1,2); several
-    // are named caption.part(1), one part name each, in the order of the
-    // results. The results open only when they all fit in the cell budget
-    // together; otherwise none opens.
-    void RunObjectCommand(int nOperands, const QString& caption, const QStringList& parts,
-                          const ResultsCompute& compute);
-
     // The "More Operations" window: opens it, or brings it forward.
     void OnMoreOperations();
     // The window while it exists, else null.
     CMoreOperationsDlg* MoreOperationsWindow() const;
 
-    // Objects kept and brought back (a kept session, a closed window).
-    // The object as its window shows it: number, name, size, cell texts and
-    // the window's place.
-    static KeptObject CaptureObject(const CEntryControlView& view);
-    // Every open object in list order, the selection and the next number.
-    KeptSession CaptureSession() const;
-    // Opens the object again with its own number, name, size and cell
-    // texts, its window where it was (moved onto a screen where none shows
-    // that place); new numbers go on above nNextNumber. Throws
-    // MessageText::kBudgetReached (as const char*), and opens nothing, past
-    // the cell budget; returns null, opening nothing, when an open object has
-    // that number.
-    CEntryControlView* RestoreObject(const KeptObject& object, int nNextNumber = 1);
-    // Opens a kept session's objects beside the open ones (those whose
-    // number is taken, or that do not fit, are left out), selects what it
-    // had selected, and goes on with its next number. Returns how many
-    // objects opened.
-    int RestoreSession(const KeptSession& session);
     // Ctrl+Shift+T: brings back the window closed last, or all the windows
-    // of the last "Close  All  Objects"; again, the ones before. An object
-    // that does not fit in the cell budget gets the message and stays closed.
+    // of the last "Close  All  Objects"; again, the ones before.
     void OnReopenClosedObject();
-    // How many closings can be undone.
-    int ClosedObjectGroups() const { return int(m_ClosedObjects.size()); }
-    // Closes every object window without keeping them for reopening (they
-    // are kept elsewhere), and forgets the windows closed before.
-    void CloseAllObjectsUnkept();
 
     // Object files.
     void OnFileLoad();
@@ -216,12 +165,7 @@ public:
     // OpenObjectFiles opens them, once the drop has ended.
     void OpenDroppedFiles(const QStringList& paths);
 
-    std::int32_t m_nRandomSeed = 0;
     QIcon m_hIcon;
-    int m_nNewRows = 0;
-    int m_nNewCols = 0;
-    // The program's pseudo-random generator; only random objects draw from it.
-    CRandomGenerator m_Random;
 
     // Closes the dialog: object windows first, newest first.
     void done(int nResult) override;
@@ -240,42 +184,26 @@ protected:
     void dropEvent(QDropEvent* pEvent) override;
 
 private:
-    // The shared part of every creation: opens a window of m_nNewRows x
-    // m_nNewCols blank cells, which the registry lists and counts. Throws
-    // MessageText::kBudgetReached (as const char*), and opens nothing, when
-    // the cells would take the open ones past kMaxEditControls. Returns the
-    // view.
-    CEntryControlView* OpenObjectWindow(const QString& strName, const QString& strSuffix);
-    // Reads the size lists into m_nNewRows and m_nNewCols; shows the message
-    // and returns false when either has no selection.
-    bool ReadNewSize();
-    // Opens a result or loaded object, filled with the matrix; throws the
-    // budget text when it would not fit.
-    void CreateFilledObject(const CMatrix& values, const QString& strName,
-                            const QString& strSuffix);
+    // The size chosen in the two lists (rows, columns); shows the message
+    // and returns nothing when either has no choice.
+    std::optional<std::pair<int, int>> ReadNewSize();
     // A key that runs the handler from any of the program's windows.
     void AddCommandKey(const QString& keys, Handler handler);
     void CreateControls();
     // F1, and names and labels for screen readers.
     void SetUpKeyboard();
-    // Takes the object's number out of the list box of open objects.
-    void RemoveObjectListEntry(int nObjectNumber);
-
-    // Records a closing window's object for Ctrl+Shift+T.
-    void KeepClosedObject(CEntryControlView* pView);
     // True when the drop-down of a size list is open, or the key event has
     // just closed it: Escape and Enter then belong to the drop-down alone.
     bool KeyBelongsToDropDown(const QKeyEvent* pEvent);
     void WatchDropDown(QComboBox* pCombo);
 
     CObjectRegistry m_Registry;
+    CObjectWindows m_Windows{m_Registry};
+    CObjectCommands m_Commands{m_Registry, m_Windows, this};
     QHash<int, QWidget*> m_Controls;
-    // Closed objects, oldest first; "Close  All  Objects" makes one group.
-    std::vector<std::vector<KeptObject>> m_ClosedObjects;
-    // While set, closing windows join the newest group instead of starting
-    // one; while m_bKeepClosed is false they are not kept at all.
-    bool m_bGroupClosed = false;
-    bool m_bKeepClosed = true;
+    // The list box of open objects follows the registry (the list box's
+    // child).
+    CObjectList* m_pObjectList = nullptr;
     // The time stamp of the key that closed a size list's drop-down.
     quint64 m_nDropDownKeyTime = 0;
     // A child window: it ends with the dialog.

@@ -2,23 +2,20 @@
 
 #include "app/GroupBox.h"
 #include "app/HelpWindow.h"
-#include "app/HollastrinDlg.h"
-#include "engine/MoreOperations.h"
+#include "app/ObjectCommands.h"
+#include "app/Operations.h"
 #include "platform/Metrics.h"
 #include "platform/WindowRules.h"
 
 #include <QPushButton>
 #include <QScreen>
-#include <QStringList>
-
-#include <cstring>
 
 namespace
 {
 enum class Kind
 {
-    // A button of kMoreOperations: its caption names the operation, which
-    // gives its tooltip and what a click runs.
+    // A button of an operation: its row of the operation table gives its
+    // tooltip and what a click runs.
     Operation,
     Button,
     Group,
@@ -35,6 +32,7 @@ struct ControlTemplate
     const char* pText;
     int x, y, w, h;
     Handler handler = nullptr;
+    EMoreOperation operation = EMoreOperation::Eig;
 };
 
 using D = CMoreOperationsDlg;
@@ -42,20 +40,20 @@ using D = CMoreOperationsDlg;
 // of three are centred in their group.
 // clang-format off
 constexpr ControlTemplate kTemplate[] = {
-    {Kind::Operation, IDC_MORE_EIG, "Eig", 36, 14, 23, 16},
-    {Kind::Operation, IDC_MORE_VEC, "Vec", 62, 14, 23, 16},
-    {Kind::Operation, IDC_MORE_CHP, "Chp", 88, 14, 23, 16},
-    {Kind::Operation, IDC_MORE_QR, "Qr", 36, 47, 23, 16},
-    {Kind::Operation, IDC_MORE_LU, "Lu", 62, 47, 23, 16},
-    {Kind::Operation, IDC_MORE_SVD, "Svd", 88, 47, 23, 16},
-    {Kind::Operation, IDC_MORE_RANK, "Rank", 23, 80, 23, 16},
-    {Kind::Operation, IDC_MORE_TR, "Tr", 49, 80, 23, 16},
-    {Kind::Operation, IDC_MORE_NRM, "Nrm", 75, 80, 23, 16},
-    {Kind::Operation, IDC_MORE_COND, "Cond", 101, 80, 23, 16},
-    {Kind::Operation, IDC_MORE_RREF, "Rref", 23, 113, 23, 16},
-    {Kind::Operation, IDC_MORE_PINV, "Pinv", 49, 113, 23, 16},
-    {Kind::Operation, IDC_MORE_NULL, "Null", 75, 113, 23, 16},
-    {Kind::Operation, IDC_MORE_LSQ, "Lsq", 101, 113, 23, 16},
+    {Kind::Operation, IDC_MORE_EIG, "Eig", 36, 14, 23, 16, nullptr, EMoreOperation::Eig},
+    {Kind::Operation, IDC_MORE_VEC, "Vec", 62, 14, 23, 16, nullptr, EMoreOperation::Vec},
+    {Kind::Operation, IDC_MORE_CHP, "Chp", 88, 14, 23, 16, nullptr, EMoreOperation::Chp},
+    {Kind::Operation, IDC_MORE_QR, "Qr", 36, 47, 23, 16, nullptr, EMoreOperation::Qr},
+    {Kind::Operation, IDC_MORE_LU, "Lu", 62, 47, 23, 16, nullptr, EMoreOperation::Lu},
+    {Kind::Operation, IDC_MORE_SVD, "Svd", 88, 47, 23, 16, nullptr, EMoreOperation::Svd},
+    {Kind::Operation, IDC_MORE_RANK, "Rank", 23, 80, 23, 16, nullptr, EMoreOperation::Rank},
+    {Kind::Operation, IDC_MORE_TR, "Tr", 49, 80, 23, 16, nullptr, EMoreOperation::Tr},
+    {Kind::Operation, IDC_MORE_NRM, "Nrm", 75, 80, 23, 16, nullptr, EMoreOperation::Nrm},
+    {Kind::Operation, IDC_MORE_COND, "Cond", 101, 80, 23, 16, nullptr, EMoreOperation::Cond},
+    {Kind::Operation, IDC_MORE_RREF, "Rref", 23, 113, 23, 16, nullptr, EMoreOperation::Rref},
+    {Kind::Operation, IDC_MORE_PINV, "Pinv", 49, 113, 23, 16, nullptr, EMoreOperation::Pinv},
+    {Kind::Operation, IDC_MORE_NULL, "Null", 75, 113, 23, 16, nullptr, EMoreOperation::Null},
+    {Kind::Operation, IDC_MORE_LSQ, "Lsq", 101, 113, 23, 16, nullptr, EMoreOperation::Lsq},
     {Kind::Button, IDC_MORE_HELP, "Help", 19, 138, 53, 15, &D::OnHelp},
     {Kind::Button, IDC_MORE_CLOSE, "Close", 75, 138, 53, 15, &D::reject},
     {Kind::Group, -1, "Spectral", 19, 4, 109, 30},
@@ -71,32 +69,14 @@ constexpr int kWidthDlu = 148;
 constexpr int kHeightDlu = 157;
 constexpr int kGapDlu = 2;
 
-const SMoreOperation* FindOperation(const char* pCaption)
-{
-    for (const SMoreOperation& op : kMoreOperations)
-        if (std::strcmp(op.pCaption, pCaption) == 0)
-            return &op;
-    return nullptr;
-}
-
-// The windows of an operation with several results, named Qr.Q(1), Qr.R(1)
-// and Lu.P(1), Lu.L(1), Lu.U(1): one part name per result, in its order.
-QStringList PartNames(const SMoreOperation& op)
-{
-    if (std::strcmp(op.pCaption, "Qr") == 0)
-        return {QStringLiteral("Q"), QStringLiteral("R")};
-    if (std::strcmp(op.pCaption, "Lu") == 0)
-        return {QStringLiteral("P"), QStringLiteral("L"), QStringLiteral("U")};
-    return {};
-}
 } // namespace
 
-CMoreOperationsDlg::CMoreOperationsDlg(CHollastrinDlg* pMainDlg)
+CMoreOperationsDlg::CMoreOperationsDlg(QWidget* pMainDlg, CObjectCommands& commands)
     // A dialog rather than a tool window, whose parent's window shortcuts
     // would also be live in it and make its own F1 ambiguous.
     : QDialog(pMainDlg, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowCloseButtonHint),
-      m_pMainDlg(pMainDlg)
+      m_Commands(commands)
 {
     setWindowTitle(QString::fromUtf8(kMoreOperationsTitle));
     setFont(Metrics::DialogFont());
@@ -139,14 +119,14 @@ void CMoreOperationsDlg::CreateControls()
             pButton->setFocusPolicy(Qt::StrongFocus);
             if (t.kind == Kind::Operation)
             {
-                const SMoreOperation* pOp = FindOperation(t.pText);
-                if (pOp)
-                {
-                    pButton->setToolTip(QString::fromUtf8(pOp->pDescription));
-                    pButton->setAccessibleDescription(QString::fromUtf8(pOp->pDescription));
-                    connect(pButton, &QPushButton::clicked, this,
-                            [this, pOp] { RunOperation(*pOp); });
-                }
+                const SOperation& op = MoreOperation(t.operation);
+                pButton->setText(QString::fromUtf8(op.pCaption));
+                pButton->setToolTip(QString::fromUtf8(op.pDescription));
+                pButton->setAccessibleDescription(QString::fromUtf8(op.pDescription));
+                // The command runs message boxes and perhaps the progress
+                // dialog, and this window may close meanwhile: nothing here
+                // touches it afterwards.
+                connect(pButton, &QPushButton::clicked, this, [this, &op] { m_Commands.Run(op); });
             }
             else if (t.handler)
             {
@@ -165,15 +145,6 @@ void CMoreOperationsDlg::CreateControls()
 QWidget* CMoreOperationsDlg::GetDlgItem(int nID) const
 {
     return m_Controls.value(nID, nullptr);
-}
-
-void CMoreOperationsDlg::RunOperation(const SMoreOperation& op)
-{
-    // The command runs message boxes and perhaps the progress dialog, and
-    // this window may close meanwhile: nothing here touches it afterwards.
-    m_pMainDlg->RunObjectCommand(op.nOperands, QString::fromUtf8(op.pCaption), PartNames(op),
-                                 [&op](std::span<const CMatrix> operands)
-                                 { return op.pCompute(operands); });
 }
 
 void CMoreOperationsDlg::OnHelp()

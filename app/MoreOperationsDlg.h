@@ -7,8 +7,7 @@
 #include <QDialog>
 #include <QHash>
 
-class CHollastrinDlg;
-struct SMoreOperation;
+class CObjectCommands;
 
 // Control identifiers of the window.
 enum : int
@@ -34,24 +33,24 @@ enum : int
 // The window's title.
 inline constexpr char kMoreOperationsTitle[] = "More Operations";
 
-// A child of the main dialog (it ends with it); closing it only hides it.
+// A child of the main dialog (it ends with it, and opens below it); closing
+// it only hides it. Its buttons run their operations through the command
+// runner.
 class CMoreOperationsDlg : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit CMoreOperationsDlg(CHollastrinDlg* pMainDlg);
+    CMoreOperationsDlg(QWidget* pMainDlg, CObjectCommands& commands);
 
     // The control with that identifier, or null.
     QWidget* GetDlgItem(int nID) const;
 
-    // Runs the operation on the selected objects.
-    void RunOperation(const SMoreOperation& op);
     void OnHelp();
 
 private:
     void CreateControls();
 
-    CHollastrinDlg* m_pMainDlg;
+    CObjectCommands& m_Commands;
     QHash<int, QWidget*> m_Controls;
 };

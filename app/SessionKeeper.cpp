@@ -216,7 +216,7 @@ void CSessionKeeper::Start(EStart start)
             m_pLock = std::move(pLock);
             m_strPath = session.path;
             m_bActive = true;
-            m_Dlg.RestoreSession(ReadKept(session.path));
+            m_Dlg.Windows().RestoreSession(ReadKept(session.path));
             break;
         }
     }
@@ -322,7 +322,7 @@ std::string CSessionKeeper::CurrentBytes() const
     // A session without objects leaves nothing to bring back.
     if (m_Dlg.Registry().ObjectList().isEmpty())
         return std::string();
-    return FormatSession(m_Dlg.CaptureSession());
+    return FormatSession(m_Dlg.Windows().CaptureSession());
 }
 
 void CSessionKeeper::OnChanged()
@@ -379,11 +379,11 @@ bool CSessionKeeper::SwitchTo(const QString& path)
         return false;
     // This run's objects stay kept in their own session, which ends here.
     Finish();
-    m_Dlg.CloseAllObjectsUnkept();
+    m_Dlg.Windows().CloseAllUnkept();
     m_pLock = std::move(pLock);
     m_strPath = path;
     m_bActive = true;
-    m_Dlg.RestoreSession(ReadKept(path));
+    m_Dlg.Windows().RestoreSession(ReadKept(path));
     if (!KeepingEnabled())
     {
         // Opened, but no longer kept by this run: the file stays as it was.

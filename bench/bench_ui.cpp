@@ -151,7 +151,7 @@ void BM_KeepSession4999Cells_Compose(benchmark::State& state)
     dlg.show();
     FillBudget(dlg);
     for (auto _ : state)
-        benchmark::DoNotOptimize(FormatSession(dlg.CaptureSession()));
+        benchmark::DoNotOptimize(FormatSession(dlg.Windows().CaptureSession()));
     dlg.OnCloseAllObjects();
 }
 BENCHMARK(BM_KeepSession4999Cells_Compose)
@@ -164,7 +164,7 @@ void BM_KeepSession4999Cells_Write(benchmark::State& state)
     CHollastrinDlg dlg;
     dlg.show();
     FillBudget(dlg);
-    const std::string bytes = FormatSession(dlg.CaptureSession());
+    const std::string bytes = FormatSession(dlg.Windows().CaptureSession());
     dlg.OnCloseAllObjects();
     const QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("session.txt"));
@@ -183,8 +183,8 @@ void BM_RestoreSession4999Cells(benchmark::State& state)
     CHollastrinDlg dlg;
     dlg.show();
     FillBudget(dlg);
-    const std::string bytes = FormatSession(dlg.CaptureSession());
-    dlg.CloseAllObjectsUnkept();
+    const std::string bytes = FormatSession(dlg.Windows().CaptureSession());
+    dlg.Windows().CloseAllUnkept();
     Settle();
     for (auto _ : state)
     {
@@ -192,10 +192,10 @@ void BM_RestoreSession4999Cells(benchmark::State& state)
         std::string strError;
         if (!ReadSession(bytes, session, strError))
             state.SkipWithError("not read");
-        dlg.RestoreSession(session);
+        dlg.Windows().RestoreSession(session);
         Settle();
         state.PauseTiming();
-        dlg.CloseAllObjectsUnkept();
+        dlg.Windows().CloseAllUnkept();
         Settle();
         state.ResumeTiming();
     }
@@ -248,7 +248,7 @@ CMatrix DiagonallyDominant(int nRows, int nCols)
 
 CEntryControlView* Load(CHollastrinDlg& dlg, const CMatrix& values)
 {
-    dlg.CreateLoadedObject(values, QString());
+    dlg.Windows().OpenFilled(values, QString());
     return dlg.Registry().ObjectList().last();
 }
 

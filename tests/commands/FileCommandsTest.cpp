@@ -548,7 +548,7 @@ TEST_F(FileCommandsTest, LoadWithinTheBudgetOnly)
 // Saved and loaded again, every object compares identical with its origin.
 TEST_F(FileCommandsTest, RoundTripGivesIdenticalObjects)
 {
-    m_pDlg->m_nRandomSeed = 12345;
+    m_pDlg->Windows().SetRandomSeed(12345);
     const int sizes[][2] = {{1, 1}, {3, 3}, {20, 20}, {1, 20}, {20, 1}, {7, 13}};
     QList<CEntryControlView*> originals;
     for (const auto& size : sizes)

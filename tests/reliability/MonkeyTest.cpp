@@ -64,7 +64,7 @@ public:
         : m_rng(nSeed), m_folder(folder), m_nSeed(nSeed)
     {
         m_pDlg = std::make_unique<CHollastrinDlg>();
-        m_pDlg->m_nRandomSeed = static_cast<std::int32_t>(m_rng() & 0x7fffffff);
+        m_pDlg->Windows().SetRandomSeed(static_cast<std::int32_t>(m_rng() & 0x7fffffff));
         m_pDlg->show();
         for (const char* pText :
              {MessageText::kSelectOne,          MessageText::kOnlyOne,

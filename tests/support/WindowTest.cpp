@@ -38,7 +38,7 @@ void WindowTest::SetUp()
             return m_choices.takeFirst();
         });
     m_pDlg = std::make_unique<CHollastrinDlg>();
-    m_pDlg->m_nRandomSeed = 4711;
+    m_pDlg->Windows().SetRandomSeed(4711);
     m_pDlg->show();
 }
 

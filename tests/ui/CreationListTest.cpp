@@ -27,7 +27,7 @@ QStringList ListEntries(CHollastrinDlg& dlg)
 
 TEST_F(CreationTest, BothDimensionsMustBeChosen)
 {
-    m_pDlg->m_nRandomSeed = 77;
+    m_pDlg->Windows().SetRandomSeed(77);
     m_pDlg->RowsBox()->setCurrentIndex(2);
     m_pDlg->OnZeroedObject();
     ExpectBox(MessageText::kSelectDimensions);
@@ -35,7 +35,7 @@ TEST_F(CreationTest, BothDimensionsMustBeChosen)
     ExpectBox(MessageText::kSelectDimensions);
     EXPECT_TRUE(m_pDlg->Registry().ObjectList().isEmpty());
     EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), 1);
-    EXPECT_EQ(m_pDlg->m_nRandomSeed, 77);
+    EXPECT_EQ(m_pDlg->Windows().RandomSeed(), 77);
 }
 
 TEST_F(CreationTest, TheBudgetIs4999Cells)
@@ -80,7 +80,7 @@ TEST_F(CreationTest, NumbersAreNeverReused)
 
 TEST_F(CreationTest, RandomValuesFollowTheSeedAndReseed)
 {
-    m_pDlg->m_nRandomSeed = 12345;
+    m_pDlg->Windows().SetRandomSeed(12345);
     CEntryControlView* pView = Random(2, 3);
     CRandomGenerator expected;
     expected.Seed(12345);
@@ -92,7 +92,7 @@ TEST_F(CreationTest, RandomValuesFollowTheSeedAndReseed)
             EXPECT_EQ(pView->Cell(i, j).text().toStdString(), FormatCellNumber(d));
         }
     const int nNextSeed = expected.Next();
-    EXPECT_EQ(m_pDlg->m_nRandomSeed, nNextSeed);
+    EXPECT_EQ(m_pDlg->Windows().RandomSeed(), nNextSeed);
     // The first value of seed 12345 is known.
     CRandomGenerator first;
     first.Seed(12345);

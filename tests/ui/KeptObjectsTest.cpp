@@ -98,7 +98,7 @@ TEST_F(UiTest, ClosedWindowsComeBackOneClosingAtATimeWithNumberNameCellsAndPlace
     // "Close  All  Objects" is undone in one step; numbers go on after.
     Press(IDC_CLOSE_ALL_OBJECTS);
     ProcessDeferredDeletes();
-    EXPECT_EQ(m_pDlg->ClosedObjectGroups(), 1);
+    EXPECT_EQ(m_pDlg->Windows().ClosedGroups(), 1);
     ReopenKey(*m_pDlg);
     EXPECT_EQ(ListEntries(*m_pDlg),
               (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
@@ -118,13 +118,13 @@ TEST_F(UiTest, AClosedObjectThatDoesNotFitGetsTheMessageAndStaysClosed)
     ReopenKey(*m_pDlg);
     ExpectBox(MessageText::kBudgetReached);
     EXPECT_EQ(m_pDlg->Registry().EditControlCount(), nCells);
-    EXPECT_EQ(m_pDlg->ClosedObjectGroups(), 1);
+    EXPECT_EQ(m_pDlg->Windows().ClosedGroups(), 1);
 
     // It stays, under the closings that follow.
     CloseWindow(pFiller);
     ReopenKey(*m_pDlg);
     EXPECT_NE(ObjectNumbered(*m_pDlg, 13), nullptr);
-    EXPECT_EQ(m_pDlg->ClosedObjectGroups(), 1);
+    EXPECT_EQ(m_pDlg->Windows().ClosedGroups(), 1);
 }
 
 TEST_F(UiTest, AKeptSessionComesBackWithItsNumbersSelectionAndPlacesOnTheScreen)
@@ -134,13 +134,13 @@ TEST_F(UiTest, AKeptSessionComesBackWithItsNumbersSelectionAndPlacesOnTheScreen)
     pFirst->m_pFrame->move(5000, -300);
     RightClick(pSecond);
     RightClick(pFirst);
-    KeptSession session = m_pDlg->CaptureSession();
+    KeptSession session = m_pDlg->Windows().CaptureSession();
     EXPECT_EQ(session.selection, (std::vector<int>{2, 1}));
 
-    m_pDlg->CloseAllObjectsUnkept();
+    m_pDlg->Windows().CloseAllUnkept();
     ProcessDeferredDeletes();
-    EXPECT_EQ(m_pDlg->ClosedObjectGroups(), 0);
-    EXPECT_EQ(m_pDlg->RestoreSession(session), 2);
+    EXPECT_EQ(m_pDlg->Windows().ClosedGroups(), 0);
+    EXPECT_EQ(m_pDlg->Windows().RestoreSession(session), 2);
     CEntryControlView* pBack = ObjectNumbered(*m_pDlg, 1);
     ASSERT_NE(pBack, nullptr);
     EXPECT_EQ(CellTexts(pBack), (QStringList{QStringLiteral("5"), QStringLiteral("x y")}));
@@ -176,7 +176,7 @@ TEST_F(KeeperTest, ARunKeepsItsObjectsForTheNextAndNeverTakesThoseOfARunningOne)
         EXPECT_NE(otherKeeper.SessionPath(), path);
         EXPECT_TRUE(otherKeeper.EndedSessions().isEmpty());
     } // this run ends
-    m_pDlg->CloseAllObjectsUnkept();
+    m_pDlg->Windows().CloseAllUnkept();
     ProcessDeferredDeletes();
     EXPECT_EQ(Files(), QStringList{QFileInfo(path).fileName()});
 
@@ -232,7 +232,7 @@ TEST_F(KeeperTest, WithoutAStateFolderOrWithKeepingOffNothingIsKept)
         ASSERT_NE(Zeroed(1, 1), nullptr);
         keeper.Flush();
     }
-    m_pDlg->CloseAllObjectsUnkept();
+    m_pDlg->Windows().CloseAllUnkept();
     QFile::remove(PathOf(QStringLiteral("state")));
 
     // Later tests keep their objects again.
@@ -248,7 +248,7 @@ TEST_F(KeeperTest, WithoutAStateFolderOrWithKeepingOffNothingIsKept)
         EXPECT_TRUE(Files().isEmpty());
     }
     EXPECT_FALSE(CSessionKeeper::KeepingEnabled());
-    m_pDlg->CloseAllObjectsUnkept();
+    m_pDlg->Windows().CloseAllUnkept();
     CSessionKeeper keeper(*m_pDlg);
     keeper.Start(CSessionKeeper::EStart::Restore);
     ASSERT_NE(Zeroed(1, 1), nullptr);

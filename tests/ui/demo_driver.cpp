@@ -59,7 +59,7 @@ int main(int argc, char** argv)
                       { std::fprintf(stderr, "demo: message: %s\n", qPrintable(record.text)); });
 
     CHollastrinDlg dlg;
-    dlg.m_nRandomSeed = 1; // the same numbers every time
+    dlg.Windows().SetRandomSeed(1); // the same numbers every time
     dlg.show();
     QCoreApplication::processEvents();
 

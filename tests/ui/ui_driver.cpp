@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     Metrics::ApplyApplicationLook();
 
     CHollastrinDlg dlg;
-    dlg.m_nRandomSeed = 1;
+    dlg.Windows().SetRandomSeed(1);
     dlg.show();
 
     auto open = [&dlg](int nRows, int nCols, bool bRandom)

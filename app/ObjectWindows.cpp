@@ -1,12 +1,16 @@
-// The main dialog: objects kept and brought back, from a kept session or
-// from the windows closed in this run.
-#include "app/HollastrinDlg.h"
+// The object windows' factory, and the objects that come back: from a kept
+// session or from the windows closed in this run.
+#include "app/ObjectWindows.h"
 
+#include "engine/Matrix.h"
 #include "objects/EntryControl.h"
 #include "objects/EntryControlView.h"
 #include "objects/ObjectFrame.h"
+#include "objects/ObjectRegistry.h"
 #include "platform/FileNames.h"
 #include "platform/MessageBox.h"
+#include "platform/Random.h"
+#include "platform/WindowRules.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -51,7 +55,87 @@ QPoint OnScreen(const QPoint& place, const QSize& size)
 }
 } // namespace
 
-KeptObject CHollastrinDlg::CaptureObject(const CEntryControlView& view)
+CObjectWindows::CObjectWindows(CObjectRegistry& registry, QObject* pParent)
+    : QObject(pParent), m_Registry(registry)
+{
+    connect(&m_Registry, &CObjectRegistry::objectLeaving, this, &CObjectWindows::KeepClosedObject);
+}
+
+CEntryControlView* CObjectWindows::Open(const QString& strName, const QString& strSuffix, int nRows,
+                                        int nCols)
+{
+    if (nRows * nCols + m_Registry.EditControlCount() > kMaxEditControls)
+        throw static_cast<const char*>(MessageText::kBudgetReached);
+    // The window deletes itself when closed; close-all and the dialog's end
+    // delete those still open.
+    auto* pFrame = new CObjectFrame(&m_Registry, strName, strSuffix, nRows, nCols);
+    pFrame->showNormal();
+    return pFrame->m_pView;
+}
+
+CEntryControlView* CObjectWindows::OpenBlank(int nRows, int nCols)
+{
+    return Open(QString(), QString(), nRows, nCols);
+}
+
+CEntryControlView* CObjectWindows::OpenRandom(int nRows, int nCols)
+{
+    CRandomGenerator random;
+    random.Seed(static_cast<std::uint32_t>(m_nRandomSeed));
+    CEntryControlView* pView = Open(QString(), QString(), nRows, nCols);
+    for (int i = 0; i < nRows; ++i)
+        for (int j = 0; j < nCols; ++j)
+            pView->m_pValues[i][j] = random.Next() / 32767.0;
+    m_nRandomSeed = random.Next();
+    pView->WriteCells();
+    return pView;
+}
+
+CEntryControlView* CObjectWindows::OpenFilled(const CMatrix& values, const QString& strName,
+                                              const QString& strSuffix)
+{
+    CEntryControlView* pView = Open(strName, strSuffix, values.m_nRows, values.m_nCols);
+    for (int i = 0; i < values.m_nRows; ++i)
+        for (int j = 0; j < values.m_nCols; ++j)
+            pView->m_pValues[i][j] = values.GetElement(i, j);
+    pView->WriteCells();
+    return pView;
+}
+
+void CObjectWindows::BringForward(int k)
+{
+    if (k < 0 || k >= m_Registry.ObjectList().size())
+        return;
+    CObjectFrame* pFrame = m_Registry.ObjectList().at(k)->m_pFrame;
+    if (IsWaylandPlatform())
+    {
+        BringForwardOnWayland(pFrame);
+    }
+    else
+    {
+        if (pFrame->isMinimized())
+            pFrame->showNormal();
+        pFrame->raise();
+        pFrame->activateWindow();
+    }
+    pFrame->OnSetFocus();
+}
+
+void CObjectWindows::CloseAll()
+{
+    // One closing to undo: the windows join one group.
+    if (m_bKeepClosed && !m_Registry.ObjectList().isEmpty())
+        m_ClosedObjects.emplace_back();
+    const bool bGrouped = std::exchange(m_bGroupClosed, true);
+    while (!m_Registry.ObjectList().isEmpty())
+    {
+        // Deleting the window takes its view out of every list first.
+        delete m_Registry.ObjectList().last()->m_pFrame;
+    }
+    m_bGroupClosed = bGrouped;
+}
+
+KeptObject CObjectWindows::CaptureObject(const CEntryControlView& view)
 {
     const CObjectFrame& frame = *view.m_pFrame;
     KeptObject object;
@@ -72,7 +156,7 @@ KeptObject CHollastrinDlg::CaptureObject(const CEntryControlView& view)
     return object;
 }
 
-KeptSession CHollastrinDlg::CaptureSession() const
+KeptSession CObjectWindows::CaptureSession() const
 {
     KeptSession session;
     session.nNextObjectNumber = m_Registry.NextObjectNumber();
@@ -83,7 +167,7 @@ KeptSession CHollastrinDlg::CaptureSession() const
     return session;
 }
 
-CEntryControlView* CHollastrinDlg::RestoreObject(const KeptObject& object, int nNextNumber)
+CEntryControlView* CObjectWindows::RestoreObject(const KeptObject& object, int nNextNumber)
 {
     if (object.nRows * object.nCols + m_Registry.EditControlCount() > kMaxEditControls)
         throw static_cast<const char*>(MessageText::kBudgetReached);
@@ -110,7 +194,7 @@ CEntryControlView* CHollastrinDlg::RestoreObject(const KeptObject& object, int n
     return pView;
 }
 
-int CHollastrinDlg::RestoreSession(const KeptSession& session)
+int CObjectWindows::RestoreSession(const KeptSession& session)
 {
     int nOpened = 0;
     for (const KeptObject& object : session.objects)
@@ -134,7 +218,7 @@ int CHollastrinDlg::RestoreSession(const KeptSession& session)
     return nOpened;
 }
 
-void CHollastrinDlg::KeepClosedObject(CEntryControlView* pView)
+void CObjectWindows::KeepClosedObject(CEntryControlView* pView)
 {
     if (!m_bKeepClosed)
         return;
@@ -155,7 +239,7 @@ void CHollastrinDlg::KeepClosedObject(CEntryControlView* pView)
     }
 }
 
-void CHollastrinDlg::OnReopenClosedObject()
+void CObjectWindows::ReopenClosed()
 {
     if (m_ClosedObjects.empty())
     {
@@ -183,10 +267,10 @@ void CHollastrinDlg::OnReopenClosedObject()
     AppMessageBox(MessageText::kBudgetReached);
 }
 
-void CHollastrinDlg::CloseAllObjectsUnkept()
+void CObjectWindows::CloseAllUnkept()
 {
     const bool bKeep = std::exchange(m_bKeepClosed, false);
-    OnCloseAllObjects();
+    CloseAll();
     m_bKeepClosed = bKeep;
     // Their numbers may come back with other objects now.
     m_ClosedObjects.clear();
