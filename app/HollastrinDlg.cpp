@@ -1,7 +1,7 @@
 #include "app/HollastrinDlg.h"
 
 #include "app/AboutDlg.h"
-#include "app/GroupBox.h"
+#include "app/DialogTemplate.h"
 #include "app/HelpWindow.h"
 #include "app/MoreOperationsDlg.h"
 #include "app/ObjectList.h"
@@ -36,33 +36,9 @@
 
 namespace
 {
-enum class Kind
-{
-    Combo,
-    Button,
-    List,
-    Label,
-    Group,
-};
-
 using Handler = CHollastrinDlg::Handler;
-
-// One control of the dialog: kind, identifier, text and rectangle in dialog
-// units, in creation (and tab) order; for a button, what a click runs, the
-// keys that run it from any of the program's windows, and what it does in
-// words (its tooltip and its description for screen readers).
-struct ControlTemplate
-{
-    Kind kind;
-    int nID;
-    const char* pText;
-    int x, y, w, h;
-    Handler handler = nullptr;
-    const char* pKeys = nullptr;
-    const char* pDescription = nullptr;
-    // An operation's button: its keys and description are the operation's.
-    std::optional<EMainOperation> operation = std::nullopt;
-};
+using Kind = EControlKind;
+using ControlTemplate = SControlTemplate<CHollastrinDlg>;
 
 using D = CHollastrinDlg;
 // clang-format off
@@ -74,22 +50,22 @@ constexpr ControlTemplate kTemplate[] = {
     {Kind::List, IDC_OBJECT_LIST, "", 4, 72, 28, 154},
     {Kind::Button, IDC_FILE_SAVE, "File Save", 35, 72, 53, 15, &D::OnFileSave, "Ctrl+S", "Save the selected object to a file"},
     {Kind::Button, IDC_FILE_LOAD, "File Load", 91, 72, 53, 15, &D::OnFileLoad, "Ctrl+O", "Open an object file as a new object"},
-    {Kind::Button, IDC_MAG, "Mag", 39, 99, 23, 16, &D::OnMag, nullptr, nullptr, EMainOperation::Mag},
-    {Kind::Button, IDC_DOT, "Dot", 65, 99, 23, 16, &D::OnDot, nullptr, nullptr, EMainOperation::Dot},
-    {Kind::Button, IDC_CRS, "Crs", 91, 99, 23, 16, &D::OnCrs, nullptr, nullptr, EMainOperation::Crs},
-    {Kind::Button, IDC_ANG, "Ang", 117, 99, 23, 16, &D::OnAng, nullptr, nullptr, EMainOperation::Ang},
-    {Kind::Button, IDC_ADD, "Add", 39, 132, 23, 16, &D::OnAdd, nullptr, nullptr, EMainOperation::Add},
-    {Kind::Button, IDC_SUB, "Sub", 65, 132, 23, 16, &D::OnSub, nullptr, nullptr, EMainOperation::Sub},
-    {Kind::Button, IDC_MUL, "Mul", 91, 132, 23, 16, &D::OnMul, nullptr, nullptr, EMainOperation::Mul},
-    {Kind::Button, IDC_POW, "Pow", 117, 132, 23, 16, &D::OnPow, nullptr, nullptr, EMainOperation::Pow},
-    {Kind::Button, IDC_TRP, "Trp", 39, 150, 23, 16, &D::OnTrp, nullptr, nullptr, EMainOperation::Trp},
-    {Kind::Button, IDC_COF, "Cof", 65, 150, 23, 16, &D::OnCof, nullptr, nullptr, EMainOperation::Cof},
-    {Kind::Button, IDC_ADJ, "Adj", 91, 150, 23, 16, &D::OnAdj, nullptr, nullptr, EMainOperation::Adj},
-    {Kind::Button, IDC_INV, "Inv", 117, 150, 23, 16, &D::OnInv, nullptr, nullptr, EMainOperation::Inv},
-    {Kind::Button, IDC_DET, "Det", 39, 168, 23, 16, &D::OnDet, nullptr, nullptr, EMainOperation::Det},
-    {Kind::Button, IDC_TRC, "Trc", 65, 168, 23, 16, &D::OnTrc, nullptr, nullptr, EMainOperation::Trc},
-    {Kind::Button, IDC_CMP, "Cmp", 91, 168, 23, 16, &D::OnCmp, nullptr, nullptr, EMainOperation::Cmp},
-    {Kind::Button, IDC_SLV, "Slv", 117, 168, 23, 16, &D::OnSlv, nullptr, nullptr, EMainOperation::Slv},
+    {Kind::Button, IDC_MAG, "Mag", 39, 99, 23, 16, &D::OnMag, nullptr, nullptr, int(EMainOperation::Mag)},
+    {Kind::Button, IDC_DOT, "Dot", 65, 99, 23, 16, &D::OnDot, nullptr, nullptr, int(EMainOperation::Dot)},
+    {Kind::Button, IDC_CRS, "Crs", 91, 99, 23, 16, &D::OnCrs, nullptr, nullptr, int(EMainOperation::Crs)},
+    {Kind::Button, IDC_ANG, "Ang", 117, 99, 23, 16, &D::OnAng, nullptr, nullptr, int(EMainOperation::Ang)},
+    {Kind::Button, IDC_ADD, "Add", 39, 132, 23, 16, &D::OnAdd, nullptr, nullptr, int(EMainOperation::Add)},
+    {Kind::Button, IDC_SUB, "Sub", 65, 132, 23, 16, &D::OnSub, nullptr, nullptr, int(EMainOperation::Sub)},
+    {Kind::Button, IDC_MUL, "Mul", 91, 132, 23, 16, &D::OnMul, nullptr, nullptr, int(EMainOperation::Mul)},
+    {Kind::Button, IDC_POW, "Pow", 117, 132, 23, 16, &D::OnPow, nullptr, nullptr, int(EMainOperation::Pow)},
+    {Kind::Button, IDC_TRP, "Trp", 39, 150, 23, 16, &D::OnTrp, nullptr, nullptr, int(EMainOperation::Trp)},
+    {Kind::Button, IDC_COF, "Cof", 65, 150, 23, 16, &D::OnCof, nullptr, nullptr, int(EMainOperation::Cof)},
+    {Kind::Button, IDC_ADJ, "Adj", 91, 150, 23, 16, &D::OnAdj, nullptr, nullptr, int(EMainOperation::Adj)},
+    {Kind::Button, IDC_INV, "Inv", 117, 150, 23, 16, &D::OnInv, nullptr, nullptr, int(EMainOperation::Inv)},
+    {Kind::Button, IDC_DET, "Det", 39, 168, 23, 16, &D::OnDet, nullptr, nullptr, int(EMainOperation::Det)},
+    {Kind::Button, IDC_TRC, "Trc", 65, 168, 23, 16, &D::OnTrc, nullptr, nullptr, int(EMainOperation::Trc)},
+    {Kind::Button, IDC_CMP, "Cmp", 91, 168, 23, 16, &D::OnCmp, nullptr, nullptr, int(EMainOperation::Cmp)},
+    {Kind::Button, IDC_SLV, "Slv", 117, 168, 23, 16, &D::OnSlv, nullptr, nullptr, int(EMainOperation::Slv)},
     {Kind::Button, IDC_HELP, "Help", 35, 211, 53, 15, &D::OnHelp, "F1", "Open the help"},
     {Kind::Button, IDC_CLOSE, "Close", 91, 211, 53, 15, &D::accept, "Escape", "End Quindle"},
     {Kind::Label, IDC_SELECT_COLUMNS_LABEL, "Select Columns", 79, 13, 56, 9},
@@ -100,21 +76,6 @@ constexpr ControlTemplate kTemplate[] = {
     {Kind::Button, IDC_CLOSE_ALL_OBJECTS, "Close  All  Objects", 35, 194, 109, 15, &D::OnCloseAllObjects, "Ctrl+Shift+W", "Close every object window"},
 };
 // clang-format on
-
-// The pixels below a drop-down box that its template gives to the list.
-constexpr char kListHeightProperty[] = "quindleListHeight";
-
-// A drop-down list shows as many entries as fit in the height its template
-// gives it (about eight, in rows as tall as a menu's), and scrolls to the
-// others.
-void FitDropDownList(QComboBox* pCombo)
-{
-    const int nRowHeight = pCombo->fontMetrics().height() + 6;
-    for (int k = 0; k < pCombo->count(); ++k)
-        pCombo->setItemData(k, QSize(0, nRowHeight), Qt::SizeHintRole);
-    const int nListHeight = pCombo->property(kListHeightProperty).toInt();
-    pCombo->setMaxVisibleItems(std::max(1, nListHeight / nRowHeight));
-}
 
 // The dialog's size in dialog units, and its position.
 constexpr int kDialogWidthDlu = 148;
@@ -134,12 +95,7 @@ CHollastrinDlg::CHollastrinDlg(QWidget* pParent)
     m_hIcon = QApplication::windowIcon();
     m_Windows.SetRandomSeed(static_cast<std::int32_t>(std::time(nullptr)));
 
-    setWindowTitle(QString::fromUtf8(kAppCaption));
-    setFont(Metrics::DialogFont());
-    // Fixed size: no maximise button, and no resizing.
-    setFixedSize(Metrics::DluToPixelsX(kDialogWidthDlu), Metrics::DluToPixelsY(kDialogHeightDlu));
-    KeepFromMinimising(this);
-    KeepFromMaximising(this);
+    SetUpFixedDialog(this, kAppCaption, kDialogWidthDlu, kDialogHeightDlu);
     move(Metrics::DluToPixelsX(kDialogLeftDlu), Metrics::DluToPixelsY(kDialogTopDlu));
     SetMessageBoxOwner(this);
     setAcceptDrops(true);
@@ -167,92 +123,24 @@ CHollastrinDlg::~CHollastrinDlg()
 
 void CHollastrinDlg::CreateControls()
 {
-    const QFontMetrics metrics(font());
-    for (const ControlTemplate& t : kTemplate)
-    {
-        QRect rect = Metrics::DluRect(t.x, t.y, t.w, t.h);
-        const QString text = QString::fromUtf8(t.pText);
-        QWidget* pControl = nullptr;
-        switch (t.kind)
+    m_Controls = BuildControls<CHollastrinDlg>(
+        this, kTemplate,
+        [](int k) -> const SOperation& { return MainOperation(EMainOperation(k)); },
+        EButtonFocus::Click,
+        [this](const ControlTemplate& t, QPushButton* pButton, const QString& keys)
         {
-        case Kind::Combo:
-        {
-            auto* pCombo = new QComboBox(this);
-            pCombo->setFocusPolicy(Qt::StrongFocus);
-            // The template's height includes the dropped-down list: the box
-            // keeps its own height, and the list takes the rest (see
-            // FitDropDownList).
-            pCombo->setProperty(kListHeightProperty, rect.height() - pCombo->sizeHint().height());
-            rect.setHeight(pCombo->sizeHint().height());
-            pControl = pCombo;
-            break;
-        }
-        case Kind::Button:
-        {
-            auto* pButton = new QPushButton(text, this);
-            pButton->setAutoDefault(false);
-            pButton->setFocusPolicy(Qt::ClickFocus);
-            if (t.handler)
-                connect(pButton, &QPushButton::clicked, this, t.handler);
-            const SOperation* pOp = t.operation ? &MainOperation(*t.operation) : nullptr;
-            const QString keys = QString::fromUtf8(pOp ? pOp->pKeys : t.pKeys);
-            const QString description =
-                QString::fromUtf8(pOp ? pOp->pDescription : t.pDescription) + QStringLiteral(" (") +
-                keys + QLatin1Char(')');
-            pButton->setToolTip(description);
-            pButton->setAccessibleDescription(description);
+            if (!t.handler)
+                return;
+            connect(pButton, &QPushButton::clicked, this, t.handler);
             // F1 and Escape are the dialog's own keys already.
             if (t.nID != IDC_HELP && t.nID != IDC_CLOSE)
                 AddCommandKey(keys, t.handler);
-            pControl = pButton;
-            break;
-        }
-        case Kind::List:
-        {
-            auto* pList = new QListWidget(this);
-            pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-            pList->setFocusPolicy(Qt::ClickFocus);
-            pList->setUniformItemSizes(true);
-            pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            pList->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-            pControl = pList;
-            break;
-        }
-        case Kind::Label:
-        {
-            auto* pLabel = new QLabel(text, this);
-            pLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-            // A centred caption wider than its box grows about its centre, so
-            // that the whole text shows in any font.
-            const int textWidth = metrics.horizontalAdvance(text) + 2;
-            if (textWidth > rect.width())
-            {
-                const QPoint centre = rect.center();
-                rect.setWidth(textWidth);
-                rect.moveCenter(QPoint(centre.x(), rect.center().y()));
-            }
-            pControl = pLabel;
-            break;
-        }
-        case Kind::Group:
-        {
-            auto* pGroup = new CGroupBox(text, this);
-            pGroup->setAlignment(Qt::AlignHCenter);
-            pControl = pGroup;
-            break;
-        }
-        }
-        pControl->setGeometry(rect);
-        if (t.kind == Kind::Group)
-            pControl->lower(); // a frame behind the controls it groups
-        if (t.nID != -1)
-            m_Controls.insert(t.nID, pControl);
-    }
+        });
 }
 
 QWidget* CHollastrinDlg::GetDlgItem(int nID) const
 {
-    return m_Controls.value(nID, nullptr);
+    return DialogItem(m_Controls, nID);
 }
 
 QComboBox* CHollastrinDlg::RowsBox() const
@@ -321,7 +209,6 @@ void CHollastrinDlg::AddCommandKey(const QString& keys, Handler handler)
 
 void CHollastrinDlg::SetUpKeyboard()
 {
-    AddHelpKey(this);
     AddCommandKey(QString::fromUtf8(kMoreOperationsKey), &CHollastrinDlg::OnMoreOperations);
     AddCommandKey(QString::fromUtf8(kObjectListKey), &CHollastrinDlg::OnObjectListKey);
     AddCommandKey(QString::fromUtf8(kReopenClosedKey), &CHollastrinDlg::OnReopenClosedObject);

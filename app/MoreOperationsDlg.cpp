@@ -1,6 +1,6 @@
 #include "app/MoreOperationsDlg.h"
 
-#include "app/GroupBox.h"
+#include "app/DialogTemplate.h"
 #include "app/HelpWindow.h"
 #include "app/ObjectCommands.h"
 #include "app/Operations.h"
@@ -12,48 +12,28 @@
 
 namespace
 {
-enum class Kind
-{
-    // A button of an operation: its row of the operation table gives its
-    // tooltip and what a click runs.
-    Operation,
-    Button,
-    Group,
-};
-
-using Handler = void (CMoreOperationsDlg::*)();
-
-// One control of the window: kind, identifier, text and rectangle in dialog
-// units, in creation order; for a plain button, what a click runs.
-struct ControlTemplate
-{
-    Kind kind;
-    int nID;
-    const char* pText;
-    int x, y, w, h;
-    Handler handler = nullptr;
-    EMoreOperation operation = EMoreOperation::Eig;
-};
+using Kind = EControlKind;
+using ControlTemplate = SControlTemplate<CMoreOperationsDlg>;
 
 using D = CMoreOperationsDlg;
 // Four groups of one row each, 30 units tall with 3 between them; the rows
 // of three are centred in their group.
 // clang-format off
 constexpr ControlTemplate kTemplate[] = {
-    {Kind::Operation, IDC_MORE_EIG, "Eig", 36, 14, 23, 16, nullptr, EMoreOperation::Eig},
-    {Kind::Operation, IDC_MORE_VEC, "Vec", 62, 14, 23, 16, nullptr, EMoreOperation::Vec},
-    {Kind::Operation, IDC_MORE_CHP, "Chp", 88, 14, 23, 16, nullptr, EMoreOperation::Chp},
-    {Kind::Operation, IDC_MORE_QR, "Qr", 36, 47, 23, 16, nullptr, EMoreOperation::Qr},
-    {Kind::Operation, IDC_MORE_LU, "Lu", 62, 47, 23, 16, nullptr, EMoreOperation::Lu},
-    {Kind::Operation, IDC_MORE_SVD, "Svd", 88, 47, 23, 16, nullptr, EMoreOperation::Svd},
-    {Kind::Operation, IDC_MORE_RANK, "Rank", 23, 80, 23, 16, nullptr, EMoreOperation::Rank},
-    {Kind::Operation, IDC_MORE_TR, "Tr", 49, 80, 23, 16, nullptr, EMoreOperation::Tr},
-    {Kind::Operation, IDC_MORE_NRM, "Nrm", 75, 80, 23, 16, nullptr, EMoreOperation::Nrm},
-    {Kind::Operation, IDC_MORE_COND, "Cond", 101, 80, 23, 16, nullptr, EMoreOperation::Cond},
-    {Kind::Operation, IDC_MORE_RREF, "Rref", 23, 113, 23, 16, nullptr, EMoreOperation::Rref},
-    {Kind::Operation, IDC_MORE_PINV, "Pinv", 49, 113, 23, 16, nullptr, EMoreOperation::Pinv},
-    {Kind::Operation, IDC_MORE_NULL, "Null", 75, 113, 23, 16, nullptr, EMoreOperation::Null},
-    {Kind::Operation, IDC_MORE_LSQ, "Lsq", 101, 113, 23, 16, nullptr, EMoreOperation::Lsq},
+    {Kind::Button, IDC_MORE_EIG, "Eig", 36, 14, 23, 16, nullptr, nullptr, nullptr, int(EMoreOperation::Eig)},
+    {Kind::Button, IDC_MORE_VEC, "Vec", 62, 14, 23, 16, nullptr, nullptr, nullptr, int(EMoreOperation::Vec)},
+    {Kind::Button, IDC_MORE_CHP, "Chp", 88, 14, 23, 16, nullptr, nullptr, nullptr, int(EMoreOperation::Chp)},
+    {Kind::Button, IDC_MORE_QR, "Qr", 36, 47, 23, 16, nullptr, nullptr, nullptr, int(EMoreOperation::Qr)},
+    {Kind::Button, IDC_MORE_LU, "Lu", 62, 47, 23, 16, nullptr, nullptr, nullptr, int(EMoreOperation::Lu)},
+    {Kind::Button, IDC_MORE_SVD, "Svd", 88, 47, 23, 16, nullptr, nullptr, nullptr, int(EMoreOperation::Svd)},
+    {Kind::Button, IDC_MORE_RANK, "Rank", 23, 80, 23, 16, nullptr, nullptr, nullptr, int(EMoreOperation::Rank)},
+    {Kind::Button, IDC_MORE_TR, "Tr", 49, 80, 23, 16, nullptr, nullptr, nullptr, int(EMoreOperation::Tr)},
+    {Kind::Button, IDC_MORE_NRM, "Nrm", 75, 80, 23, 16, nullptr, nullptr, nullptr, int(EMoreOperation::Nrm)},
+    {Kind::Button, IDC_MORE_COND, "Cond", 101, 80, 23, 16, nullptr, nullptr, nullptr, int(EMoreOperation::Cond)},
+    {Kind::Button, IDC_MORE_RREF, "Rref", 23, 113, 23, 16, nullptr, nullptr, nullptr, int(EMoreOperation::Rref)},
+    {Kind::Button, IDC_MORE_PINV, "Pinv", 49, 113, 23, 16, nullptr, nullptr, nullptr, int(EMoreOperation::Pinv)},
+    {Kind::Button, IDC_MORE_NULL, "Null", 75, 113, 23, 16, nullptr, nullptr, nullptr, int(EMoreOperation::Null)},
+    {Kind::Button, IDC_MORE_LSQ, "Lsq", 101, 113, 23, 16, nullptr, nullptr, nullptr, int(EMoreOperation::Lsq)},
     {Kind::Button, IDC_MORE_HELP, "Help", 19, 138, 53, 15, &D::OnHelp},
     {Kind::Button, IDC_MORE_CLOSE, "Close", 75, 138, 53, 15, &D::reject},
     {Kind::Group, -1, "Spectral", 19, 4, 109, 30},
@@ -78,12 +58,8 @@ CMoreOperationsDlg::CMoreOperationsDlg(QWidget* pMainDlg, CObjectCommands& comma
                             Qt::WindowCloseButtonHint),
       m_Commands(commands)
 {
-    setWindowTitle(QString::fromUtf8(kMoreOperationsTitle));
-    setFont(Metrics::DialogFont());
-    setFixedSize(Metrics::DluToPixelsX(kWidthDlu), Metrics::DluToPixelsY(kHeightDlu));
-    // Like the main dialog: never minimised or maximised.
-    KeepFromMinimising(this);
-    KeepFromMaximising(this);
+    // Like the main dialog: fixed, never minimised or maximised, F1.
+    SetUpFixedDialog(this, kMoreOperationsTitle, kWidthDlu, kHeightDlu);
     // Below the main dialog, level with its left edge: the object windows
     // open in a cascade to the dialog's right, and none of them is hidden
     // there. On a screen too short for that, to the dialog's right.
@@ -95,34 +71,21 @@ CMoreOperationsDlg::CMoreOperationsDlg(QWidget* pMainDlg, CObjectCommands& comma
         place = QPoint(mainFrame.right() + 1 + Metrics::DluToPixelsX(kGapDlu), mainFrame.top());
     move(place);
     CreateControls();
-    AddHelpKey(this);
 }
 
 void CMoreOperationsDlg::CreateControls()
 {
-    for (const ControlTemplate& t : kTemplate)
-    {
-        const QString text = QString::fromUtf8(t.pText);
-        QWidget* pControl = nullptr;
-        if (t.kind == Kind::Group)
+    // This window's buttons are tab stops, in template order: Tab reaches
+    // each one, and Space presses it.
+    m_Controls = BuildControls<CMoreOperationsDlg>(
+        this, kTemplate,
+        [](int k) -> const SOperation& { return MoreOperation(EMoreOperation(k)); },
+        EButtonFocus::Tab,
+        [this](const ControlTemplate& t, QPushButton* pButton, const QString&)
         {
-            auto* pGroup = new CGroupBox(text, this);
-            pGroup->setAlignment(Qt::AlignHCenter);
-            pControl = pGroup;
-        }
-        else
-        {
-            auto* pButton = new QPushButton(text, this);
-            pButton->setAutoDefault(false);
-            // This window's buttons are tab stops, in template order: Tab
-            // reaches each one, and Space presses it.
-            pButton->setFocusPolicy(Qt::StrongFocus);
-            if (t.kind == Kind::Operation)
+            if (t.nOperation >= 0)
             {
-                const SOperation& op = MoreOperation(t.operation);
-                pButton->setText(QString::fromUtf8(op.pCaption));
-                pButton->setToolTip(QString::fromUtf8(op.pDescription));
-                pButton->setAccessibleDescription(QString::fromUtf8(op.pDescription));
+                const SOperation& op = MoreOperation(EMoreOperation(t.nOperation));
                 // The command runs message boxes and perhaps the progress
                 // dialog, and this window may close meanwhile: nothing here
                 // touches it afterwards.
@@ -132,19 +95,12 @@ void CMoreOperationsDlg::CreateControls()
             {
                 connect(pButton, &QPushButton::clicked, this, t.handler);
             }
-            pControl = pButton;
-        }
-        pControl->setGeometry(Metrics::DluRect(t.x, t.y, t.w, t.h));
-        if (t.kind == Kind::Group)
-            pControl->lower(); // a frame behind the controls it groups
-        else
-            m_Controls.insert(t.nID, pControl);
-    }
+        });
 }
 
 QWidget* CMoreOperationsDlg::GetDlgItem(int nID) const
 {
-    return m_Controls.value(nID, nullptr);
+    return DialogItem(m_Controls, nID);
 }
 
 void CMoreOperationsDlg::OnHelp()
