@@ -2,7 +2,7 @@
 // the operation and file buttons, and the state the object windows share.
 #pragma once
 
-#include "app/SessionFile.h"
+#include "files/SessionFile.h"
 #include "objects/ObjectRegistry.h"
 #include "platform/Random.h"
 

@@ -1,9 +1,9 @@
 // Timings of the windowing side on the offscreen platform, each up to the
 // point where the result is painted. Real time; read the medians.
 #include "app/HollastrinDlg.h"
-#include "app/SessionFile.h"
 #include "app/SessionKeeper.h"
 #include "engine/Matrix.h"
+#include "files/SessionFile.h"
 #include "objects/EntryControl.h"
 #include "objects/EntryControlView.h"
 #include "objects/ObjectFrame.h"
