@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Keeps the layers one way: engine <- files, platform <- objects <- app <- main.
+# Keeps the layers one way: engine <- files, platform <- objects <- app <- main,
+# tools (the screenshot and demo drivers).
 # Every include of the program's own headers names its folder
 # ("engine/Matrix.h"); the check reads the folder from the include itself and
 # fails, naming file and line, when a file includes a header of a folder above
@@ -11,7 +12,7 @@
 set -uo pipefail
 
 cd "${1:-$(dirname "$0")/..}" || exit 1
-folders=(engine platform files objects app main)
+folders=(engine platform files objects app main tools)
 rank() {
     local k
     for k in "${!folders[@]}"; do
