@@ -3,8 +3,8 @@
 #include "app/HollastrinDlg.h"
 
 #include "app/FileDialog.h"
-#include "app/ObjectFile.h"
 #include "engine/Matrix.h"
+#include "files/ObjectFile.h"
 #include "objects/EntryControlView.h"
 #include "platform/FileDrops.h"
 #include "platform/FileNames.h"

@@ -12,9 +12,10 @@ class CHollastrinApp
 {
 public:
     // Runs the main dialog: brings back the objects kept from the run that
-    // ended last (unless bNewSession), then opens the object files given;
-    // returns false when it has ended. SIGTERM, SIGINT and SIGHUP end the
-    // dialog as its Close button does, so that the objects are kept.
+    // ended last (unless bNewSession), then opens the object files given.
+    // Returns only once the dialog has ended, and always false: nothing is
+    // left to run then. SIGTERM, SIGINT and SIGHUP end the dialog as its
+    // Close button does, so that the objects are kept.
     bool InitInstance(const QStringList& files = {}, bool bNewSession = false);
 };
 

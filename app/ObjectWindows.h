@@ -3,7 +3,7 @@
 // and keeps the closed ones for reopening.
 #pragma once
 
-#include "app/SessionFile.h"
+#include "files/SessionFile.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "app/SessionKeeper.h"
 
 #include "app/HollastrinDlg.h"
-#include "app/SessionFile.h"
+#include "files/SessionFile.h"
 #include "objects/EntryControlView.h"
 #include "platform/MessageBox.h"
 

@@ -6,6 +6,7 @@
 //   bench_power [--quick]     (--quick: leave out the exponent 10^7)
 #include "engine/Matrix.h"
 #include "engine/Progress.h"
+#include "tests/support/MatrixHelpers.h"
 
 #include <array>
 #include <chrono>
@@ -29,23 +30,6 @@ public:
     void OnProgress(long long nDone, long long) override { m_nDone = nDone; }
     long long m_nDone = 0;
 };
-
-// Values k / 32767 with k from 0 to 32767, as the random objects have them,
-// scaled.
-CMatrix RandomMatrix(int n, double dScale, unsigned nSeed)
-{
-    std::mt19937 generator(nSeed + static_cast<unsigned>(n));
-    std::uniform_int_distribution<int> draw(0, 32767);
-    CMatrix m(n, n);
-    for (int i = 0; i < n; ++i)
-    {
-        for (int j = 0; j < n; ++j)
-        {
-            m.SetElement(i, j, draw(generator) / 32767.0 * dScale);
-        }
-    }
-    return m;
-}
 
 // A random permutation matrix of one cycle through all n positions (Sattolo's
 // shuffle): its powers come back after exactly n products.
@@ -74,23 +58,9 @@ CMatrix PermutationMatrix(int n)
 // Plane rotations by irrational angles (1, sqrt 2, sqrt 3, ... radians) down
 // the diagonal; a 1 on the diagonal for an odd order. The powers wander on
 // the unit circle without ever coming back bit for bit.
-CMatrix RotationMatrix(int n)
+CMatrix Rotation(int n)
 {
-    CMatrix m(n, n);
-    for (int b = 0; 2 * b + 1 < n; ++b)
-    {
-        const double dAngle = std::sqrt(static_cast<double>(b + 1));
-        const int i = 2 * b;
-        m.SetElement(i, i, std::cos(dAngle));
-        m.SetElement(i, i + 1, -std::sin(dAngle));
-        m.SetElement(i + 1, i, std::sin(dAngle));
-        m.SetElement(i + 1, i + 1, std::cos(dAngle));
-    }
-    if (n % 2 == 1)
-    {
-        m.SetElement(n - 1, n - 1, 1.0);
-    }
-    return m;
+    return RotationMatrix(n, [](int nBlock) { return std::sqrt(static_cast<double>(nBlock + 1)); });
 }
 
 struct SKind
@@ -100,11 +70,11 @@ struct SKind
 };
 
 const SKind kKinds[] = {
-    {"random [0,1]", [](int n) { return RandomMatrix(n, 1.0, 1U); }},
-    {"random x 0.01", [](int n) { return RandomMatrix(n, 0.01, 2U); }},
-    {"random x 10", [](int n) { return RandomMatrix(n, 10.0, 3U); }},
+    {"random [0,1]", [](int n) { return RandomMatrix(n, 1U + static_cast<unsigned>(n), 1.0); }},
+    {"random x 0.01", [](int n) { return RandomMatrix(n, 2U + static_cast<unsigned>(n), 0.01); }},
+    {"random x 10", [](int n) { return RandomMatrix(n, 3U + static_cast<unsigned>(n), 10.0); }},
     {"permutation", PermutationMatrix},
-    {"rotation", RotationMatrix},
+    {"rotation", Rotation},
 };
 
 struct SMeasurement
@@ -197,7 +167,7 @@ int main(int argc, char** argv)
                 "2^31 - 1");
     for (int n : {2, 3, 5, 10, 20, 49})
     {
-        const CMatrix base = RotationMatrix(n);
+        const CMatrix base = Rotation(n);
         const long long nExponent = n <= 5 ? 2000000 : (n <= 20 ? 200000 : 5000);
         const SMeasurement bare = Measure(base, nExponent, false, 0.5);
         const SMeasurement counted = Measure(base, nExponent, true, 0.5);

@@ -1,15 +1,16 @@
 // Timings of the windowing side on the offscreen platform, each up to the
 // point where the result is painted. Real time; read the medians.
 #include "app/HollastrinDlg.h"
-#include "app/SessionFile.h"
 #include "app/SessionKeeper.h"
 #include "engine/Matrix.h"
+#include "files/SessionFile.h"
 #include "objects/EntryControl.h"
 #include "objects/EntryControlView.h"
 #include "objects/ObjectFrame.h"
 #include "platform/MessageBox.h"
 #include "platform/Metrics.h"
 #include "platform/ProgressWatch.h"
+#include "tests/support/MatrixHelpers.h"
 
 #include <benchmark/benchmark.h>
 
@@ -222,18 +223,7 @@ double Seconds(Clock::duration d)
 // odd order): its powers never repeat.
 CMatrix Rotations(int nOrder)
 {
-    CMatrix m(nOrder, nOrder);
-    for (int k = 0; k + 1 < nOrder; k += 2)
-    {
-        const double dAngle = k / 2 + 1;
-        m.SetElement(k, k, std::cos(dAngle));
-        m.SetElement(k, k + 1, -std::sin(dAngle));
-        m.SetElement(k + 1, k, std::sin(dAngle));
-        m.SetElement(k + 1, k + 1, std::cos(dAngle));
-    }
-    if (nOrder % 2 == 1)
-        m.SetElement(nOrder - 1, nOrder - 1, 1.0);
-    return m;
+    return RotationMatrix(nOrder, [](int nBlock) { return static_cast<double>(nBlock + 1); });
 }
 
 // Values that keep every pivot and minor away from zero.

@@ -5,8 +5,8 @@
 // significant digits, after which writing and reading change nothing.
 
 #include "FuzzSupport.h"
-#include "app/ObjectFile.h"
 #include "engine/Matrix.h"
+#include "files/ObjectFile.h"
 
 #include <cmath>
 #include <cstddef>

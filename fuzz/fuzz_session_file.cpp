@@ -5,7 +5,7 @@
 // Written again, it reads back the same, whole.
 
 #include "FuzzSupport.h"
-#include "app/SessionFile.h"
+#include "files/SessionFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -17,9 +17,6 @@
 #include <string_view>
 #include <vector>
 
-int g_nNextViewID = 100000;
-int g_nNextColLabelID = 110000;
-int g_nNextRowLabelID = 120000;
 int g_nNextCellID = 130000;
 
 namespace
@@ -41,6 +38,58 @@ std::vector<double*> ReadValueRows(CEntryControlView* pView)
     for (int i = 0; i < pView->m_nRows; ++i)
         rows[i] = pView->m_pValues[i].get();
     return rows;
+}
+
+using CellRows = std::unique_ptr<std::unique_ptr<CEntryControl*[]>[]>;
+
+// The numbers beside the grid, one label a row (down the left) or a column
+// (across the top); strName names them for screen readers ("Row 1").
+std::unique_ptr<CGridLabel* []> MakeLabels(CEntryControlView* pView, QWidget* pGrid, int nCount,
+                                           const QString& strName, QRect (*pPlace)(int))
+{
+    auto labels = std::make_unique<CGridLabel*[]>(nCount);
+    const QFont labelFont = Metrics::DialogFont();
+    for (int k = 0; k < nCount; ++k)
+    {
+        auto* pLabel = new CGridLabel(LabelText(k + 1), pView, pGrid);
+        pLabel->setAccessibleName(strName + QString::number(k + 1));
+        pLabel->setFont(labelFont);
+        pLabel->setGeometry(pPlace(k));
+        labels[k] = pLabel;
+    }
+    return labels;
+}
+
+// A blank cell in row i, column j of the grid: it scrolls into view when it
+// takes the focus, and tells the registry of its edits and dropped files.
+CEntryControl* MakeCell(CEntryControlView* pView, CObjectRegistry* pRegistry, QWidget* pGrid, int i,
+                        int j, const QString& strObject)
+{
+    auto* pCell = new CEntryControl(pGrid);
+    QObject::connect(pCell, &CEntryControl::focused, pView,
+                     [pView](CEntryControl* pFocused) { pView->ShowCell(*pFocused); });
+    QObject::connect(pCell, &CEntryControl::filesDropped, pRegistry,
+                     &CObjectRegistry::RequestOpenFiles);
+    QObject::connect(pCell, &QLineEdit::textChanged, pRegistry, &CObjectRegistry::NoteEdited);
+    pCell->setAccessibleName(
+        QStringLiteral("Row %1, column %2 of object %3").arg(i + 1).arg(j + 1).arg(strObject));
+    pCell->setGeometry(132 * j + 25, 36 * i + 25, 117, 19);
+    return pCell;
+}
+
+// Tab goes on row by row, from the last cell to the first.
+void ChainCells(CEntryControlView* pView, const CellRows& cells, int nRows, int nCols)
+{
+    int n = 0;
+    for (int i = 0; i < nRows; ++i)
+    {
+        for (int j = 0; j < nCols; ++j)
+        {
+            const int next = (n + 1) % (nRows * nCols);
+            cells[i][j]->InitCell(nRows, nCols, pView, n, cells[next / nCols][next % nCols]);
+            ++n;
+        }
+    }
 }
 } // namespace
 
@@ -116,7 +165,6 @@ CEntryControlView::CEntryControlView(QWidget* pParent, CObjectFrame* pFrame,
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setGeometry(0, 0, m_sizeTotal.width(), m_sizeTotal.height());
-    ++g_nNextViewID;
     OnCreate();
     // The highlight follows the selection.
     connect(pRegistry, &CObjectRegistry::selectionChanged, this,
@@ -144,37 +192,18 @@ int CEntryControlView::OnCreate()
     m_pGrid->resize(m_sizeTotal);
     m_pGrid->setFont(m_font);
 
-    m_pCells = std::make_unique<std::unique_ptr<CEntryControl*[]>[]>(m_nRows);
-    m_pValues = std::make_unique<std::unique_ptr<double[]>[]>(m_nRows);
-    m_pRowLabels = std::make_unique<CGridLabel*[]>(m_nRows);
-    m_pColLabels = std::make_unique<CGridLabel*[]>(m_nCols);
-
     // Names for screen readers: the object, its labels and every cell.
     const QString number = QString::number(m_nObjectNumber);
     setAccessibleName(QStringLiteral("Object ") + number);
     m_pGrid->setAccessibleName(QStringLiteral("Cells of object ") + number);
 
-    const QFont labelFont = Metrics::DialogFont();
-    for (int i = 0; i < m_nRows; ++i)
-    {
-        auto* pLabel = new CGridLabel(LabelText(i + 1), this, m_pGrid);
-        pLabel->setAccessibleName(QStringLiteral("Row ") + QString::number(i + 1));
-        pLabel->setFont(labelFont);
-        pLabel->setGeometry(4, 36 * i + 27, 16, 16);
-        m_pRowLabels[i] = pLabel;
-        ++g_nNextRowLabelID;
-    }
-    for (int j = 0; j < m_nCols; ++j)
-    {
-        auto* pLabel = new CGridLabel(LabelText(j + 1), this, m_pGrid);
-        pLabel->setAccessibleName(QStringLiteral("Column ") + QString::number(j + 1));
-        pLabel->setFont(labelFont);
-        pLabel->setGeometry(132 * j + 76, 5, 16, 15);
-        m_pColLabels[j] = pLabel;
-        ++g_nNextColLabelID;
-    }
+    m_pRowLabels = MakeLabels(this, m_pGrid, m_nRows, QStringLiteral("Row "),
+                              [](int i) { return QRect(4, 36 * i + 27, 16, 16); });
+    m_pColLabels = MakeLabels(this, m_pGrid, m_nCols, QStringLiteral("Column "),
+                              [](int j) { return QRect(132 * j + 76, 5, 16, 15); });
 
-    int n = 0;
+    m_pCells = std::make_unique<std::unique_ptr<CEntryControl*[]>[]>(m_nRows);
+    m_pValues = std::make_unique<std::unique_ptr<double[]>[]>(m_nRows);
     for (int i = 0; i < m_nRows; ++i)
     {
         m_pCells[i] = std::make_unique<CEntryControl*[]>(m_nCols);
@@ -182,30 +211,11 @@ int CEntryControlView::OnCreate()
         for (int j = 0; j < m_nCols; ++j)
         {
             m_pValues[i][j] = 0.0;
-            auto* pCell = new CEntryControl(m_pGrid);
-            connect(pCell, &CEntryControl::focused, this,
-                    [this](CEntryControl* pFocused) { ShowCell(*pFocused); });
-            connect(pCell, &CEntryControl::filesDropped, m_pRegistry,
-                    &CObjectRegistry::RequestOpenFiles);
-            connect(pCell, &QLineEdit::textChanged, m_pRegistry, &CObjectRegistry::NoteEdited);
-            pCell->setAccessibleName(
-                QStringLiteral("Row %1, column %2 of object %3").arg(i + 1).arg(j + 1).arg(number));
-            pCell->setGeometry(132 * j + 25, 36 * i + 25, 117, 19);
-            m_pCells[i][j] = pCell;
+            m_pCells[i][j] = MakeCell(this, m_pRegistry, m_pGrid, i, j, number);
             ++g_nNextCellID;
         }
     }
-    // Tab goes on row by row, from the last cell to the first.
-    for (int i = 0; i < m_nRows; ++i)
-    {
-        for (int j = 0; j < m_nCols; ++j)
-        {
-            const int next = (n + 1) % (m_nRows * m_nCols);
-            m_pCells[i][j]->InitCell(m_nRows, m_nCols, this, n,
-                                     m_pCells[next / m_nCols][next % m_nCols]);
-            ++n;
-        }
-    }
+    ChainCells(this, m_pCells, m_nRows, m_nCols);
 
     setWidget(m_pGrid);
     // The view paints the background (and the highlight) behind the grid.

@@ -14,11 +14,8 @@ class CObjectFrame;
 class CObjectRegistry;
 class QPainter;
 
-// Identifier counters for the child windows of object views, global to the
-// program and never reset.
-extern int g_nNextViewID;
-extern int g_nNextColLabelID;
-extern int g_nNextRowLabelID;
+// The identifier counter of the cells of object views, global to the program
+// and never reset: one more for every cell made.
 extern int g_nNextCellID;
 
 // A row or column number beside the grid; drawn in the view's colours.

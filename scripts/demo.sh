@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 
 BUILD_DIR="${QUINDLE_BUILD_DIR:-build}"
 OUT="${1:-/tmp/quindle-demo.png}"
-DRIVER="$BUILD_DIR/tests/ui/demo_driver"
+DRIVER="$BUILD_DIR/tools/demo_driver"
 
 if ! command -v Xvfb >/dev/null; then
     echo "demo: Xvfb is not installed (scripts/setup.sh installs it)" >&2

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 BUILD_DIR="${QUINDLE_BUILD_DIR:-build}"
 OUT="${1:-/tmp/quindle-screenshot.png}"
-DRIVER="$BUILD_DIR/tests/ui/ui_driver"
+DRIVER="$BUILD_DIR/tools/ui_driver"
 
 if [ ! -x "$DRIVER" ]; then
     cmake --build "$BUILD_DIR" --target ui_driver >/dev/null

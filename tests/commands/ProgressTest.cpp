@@ -5,6 +5,7 @@
 #include "engine/Matrix.h"
 #include "engine/Progress.h"
 #include "platform/ProgressWatch.h"
+#include "tests/support/MatrixHelpers.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -16,7 +17,6 @@
 #include <QWindow>
 
 #include <chrono>
-#include <cstring>
 
 namespace
 {
@@ -115,8 +115,7 @@ protected:
         for (int i = 0; i < expected.m_nRows; ++i)
             for (int j = 0; j < expected.m_nCols; ++j)
             {
-                const double dExpected = expected.GetElement(i, j);
-                EXPECT_EQ(std::memcmp(&pView->m_pValues[i][j], &dExpected, sizeof dExpected), 0)
+                EXPECT_TRUE(SameBits(pView->m_pValues[i][j], expected.GetElement(i, j)))
                     << i << ' ' << j;
             }
     }

@@ -1,24 +1,20 @@
 // Helpers shared by the engine tests: building matrices from literals,
-// comparing them bit for bit, and checking the thrown message texts.
+// comparing them bit for bit, and checking the thrown message texts (the
+// sample matrices and Bits come from tests/support/MatrixHelpers.h).
 #pragma once
 
 #include "engine/Matrix.h"
+#include "tests/support/MatrixHelpers.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
-
-inline std::uint64_t Bits(double d)
-{
-    return std::bit_cast<std::uint64_t>(d);
-}
 
 // A matrix with the given rows; every row must have the same length.
 inline CMatrix MakeMatrix(std::initializer_list<std::initializer_list<double>> rows)

@@ -1,45 +1,13 @@
-// Helpers of the power and progress tests: sample matrices, the power as the
-// plain chain of products, and sinks that watch the progress reports.
+// Helpers of the power and progress tests: the power as the plain chain of
+// products, and sinks that watch the progress reports.
 #pragma once
 
 #include "EngineTestSupport.h"
 #include "engine/Progress.h"
 
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-inline CMatrix Scalar(double d)
-{
-    return MakeMatrix({{d}});
-}
-
-inline CMatrix Identity(int n)
-{
-    CMatrix m(n, n);
-    for (int i = 0; i < n; ++i)
-    {
-        m.SetElement(i, i, 1.0);
-    }
-    return m;
-}
-
-// An n x n matrix of values k / 32767 with k from 0 to 32767, scaled.
-inline CMatrix RandomMatrix(int n, unsigned nSeed, double dScale = 1.0)
-{
-    std::mt19937 generator(nSeed);
-    std::uniform_int_distribution<int> draw(0, 32767);
-    CMatrix m(n, n);
-    for (int i = 0; i < n; ++i)
-    {
-        for (int j = 0; j < n; ++j)
-        {
-            m.SetElement(i, j, draw(generator) / 32767.0 * dScale);
-        }
-    }
-    return m;
-}
 
 // The base raised to k the plain way: k - 1 products, the running result on
 // the left.

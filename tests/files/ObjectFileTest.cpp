@@ -1,4 +1,4 @@
-#include "app/ObjectFile.h"
+#include "files/ObjectFile.h"
 #include "platform/NumberText.h"
 
 #include <gtest/gtest.h>

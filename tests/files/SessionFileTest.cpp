@@ -1,4 +1,4 @@
-#include "app/SessionFile.h"
+#include "files/SessionFile.h"
 
 #include <gtest/gtest.h>
 

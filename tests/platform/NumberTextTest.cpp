@@ -1,4 +1,5 @@
 #include "platform/NumberText.h"
+#include "tests/support/MatrixHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -42,10 +43,6 @@ double Parse(const char* psz, std::size_t* pnUsed = nullptr)
     return ParseNumberPrefix(psz, pnUsed);
 }
 
-bool SameBits(double a, double b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 } // namespace
 
 TEST(FormatNumber, DocumentedCellExamples)

@@ -214,6 +214,18 @@ TEST_F(DialogTest, EnterOutsideButtonsEscapeAndCloseEndTheDialogAfterTheObjects)
     EXPECT_TRUE(m_pDlg->Registry().ObjectList().isEmpty());
 }
 
+// Only the object windows may be maximised: the main dialog goes back to its
+// normal state and size at once, from full screen too.
+TEST_F(DialogTest, TheDialogIsNeverMaximisedNorFullScreen)
+{
+    const QSize size = m_pDlg->size();
+    m_pDlg->showFullScreen();
+    EXPECT_TRUE(Eventually([&] { return m_pDlg->windowState() == Qt::WindowNoState; }));
+    m_pDlg->showMaximized();
+    EXPECT_TRUE(Eventually([&] { return m_pDlg->windowState() == Qt::WindowNoState; }));
+    EXPECT_EQ(m_pDlg->size(), size);
+}
+
 TEST_F(DialogTest, HelpShowsOneWindow)
 {
     ShowHelp();

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolTip>
 #include <QWindow>
 
@@ -21,6 +22,33 @@ struct GeometryCase
     int nRows, nCols;
     int w, h; // frame size
     bool bHorizontal, bVertical;
+};
+
+// A window manager that answers every resize to the window's normal size
+// with a size of its own.
+class CStubbornSize : public QObject
+{
+public:
+    CStubbornSize(QWidget* pWindow, QSize own)
+        : m_pWindow(pWindow), m_own(own), m_normal(pWindow->size())
+    {
+        pWindow->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* /*pWatched*/, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::Resize && m_pWindow->size() == m_normal)
+        {
+            ++m_nPutBacks;
+            QTimer::singleShot(0, m_pWindow, [this] { m_pWindow->resize(m_own); });
+        }
+        return false;
+    }
+
+    QWidget* m_pWindow;
+    QSize m_own;
+    QSize m_normal;
+    int m_nPutBacks = 0;
 };
 } // namespace
 
@@ -67,6 +95,26 @@ TEST_F(ObjectWindowTest, MaximisingShowsTheWholeGridAndRestoringKeepsTheSize)
     EXPECT_EQ(pView->Cell(0, 0).geometry().topLeft(), QPoint(25, 25));
     pFrame->showNormal();
     EXPECT_TRUE(Eventually([&] { return pFrame->geometry().size() == QSize(437, 149); }));
+}
+
+TEST_F(ObjectWindowTest, ASizeOtherThanTheNormalOneIsPutBackThreeTimesAtMost)
+{
+    CObjectFrame* pFrame = Zeroed(4, 4)->m_pFrame;
+    const QSize normal = pFrame->size();
+    const QSize dragged = normal + QSize(60, 45);
+    // What a border drag does where the size steps are ignored.
+    pFrame->resize(dragged);
+    EXPECT_TRUE(Eventually([&] { return pFrame->size() == normal; }));
+    QTest::qWait(300); // settled at its size
+
+    // A window manager that insists on its size gets its way after three
+    // tries, each after the window has settled.
+    const CStubbornSize stubborn(pFrame, dragged);
+    pFrame->resize(dragged);
+    EXPECT_TRUE(Eventually([&] { return stubborn.m_nPutBacks == 3; }));
+    QTest::qWait(600);
+    EXPECT_EQ(stubborn.m_nPutBacks, 3);
+    EXPECT_EQ(pFrame->size(), dragged);
 }
 
 TEST_F(ObjectWindowTest, CascadePositions)
@@ -263,6 +311,17 @@ TEST_F(ObjectWindowTest, CellKeysNeverScrollAndTheFocusedCellIsAlwaysInView)
     pV->setValue(pV->maximum());
     pView->m_pFrame->OnSetFocus();
     EXPECT_EQ(QPoint(pH->value(), pV->value()), QPoint(0, 0));
+
+    // On a grid wider than it is tall, every cell of the first row brings
+    // the column numbers along, however far right it lies.
+    CEntryControlView* pWide = Zeroed(8, 20);
+    pWide->m_pFrame->activateWindow();
+    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pWide->m_pFrame; }));
+    pWide->Cell(0, 14).setFocus();
+    pWide->verticalScrollBar()->setValue(pWide->verticalScrollBar()->maximum());
+    QTest::keyClick(&pWide->Cell(0, 14), Qt::Key_Tab);
+    EXPECT_EQ(pWide->m_pFrame->focusWidget(), &pWide->Cell(0, 15));
+    EXPECT_EQ(pWide->verticalScrollBar()->value(), 0);
 }
 
 TEST_F(ObjectWindowTest, ScrollStepsAreTenthsOfTheGrid)
@@ -349,6 +408,7 @@ TEST_F(ObjectWindowTest, SelectionRulesAndTheirMessage)
     EXPECT_EQ(p1->IsSelected(), 0);
     EXPECT_EQ(sel, QList<CEntryControlView*>{p2});
     EXPECT_EQ(p2->SelIndex(), 0);
+    EXPECT_EQ(p2->SelectionText(), "Selected, first operand");
     RightClick(p3);
     EXPECT_EQ(p3->SelIndex(), 1);
 
@@ -368,10 +428,14 @@ TEST_F(ObjectWindowTest, SelectionRulesAndTheirMessage)
     EXPECT_EQ(sel, QList<CEntryControlView*>{p2});
     RightClick(p3);
 
-    // Closing the window of entry 0 leaves the other selected, as entry 0.
+    // Closing the window of entry 0 leaves the other selected, as entry 0,
+    // and tells it so.
+    EXPECT_EQ(p3->SelectionText(), "Selected, second operand");
     p2->m_pFrame->close();
     EXPECT_EQ(sel, QList<CEntryControlView*>{p3});
     EXPECT_EQ(p3->SelIndex(), 0);
+    EXPECT_EQ(p3->SelectionText(), "Selected, first operand");
+    EXPECT_EQ(p3->m_pFrame->accessibleDescription(), "Selected, first operand");
     EXPECT_EQ(m_pDlg->Registry().ObjectList(), (QList<CEntryControlView*>{p1, p3}));
     EXPECT_EQ(p3->ListIndex(), 1);
     EXPECT_EQ(m_pDlg->ObjectListBox()->item(1)->text(), "3");

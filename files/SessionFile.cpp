@@ -1,4 +1,4 @@
-#include "app/SessionFile.h"
+#include "files/SessionFile.h"
 
 #include <algorithm>
 #include <charconv>
@@ -175,7 +175,8 @@ void MendNextNumber(KeptSession& session)
         session.nNextObjectNumber = std::max(session.nNextObjectNumber, object.nNumber + 1);
 }
 
-bool ReadBody(CWords& words, KeptSession& session, std::string& strError)
+// The first line: the format's name and a version this program reads.
+bool ReadHeader(CWords& words, std::string& strError)
 {
     const std::optional<std::string_view> header = words.Next();
     if (header != std::string_view(kHeader))
@@ -195,6 +196,38 @@ bool ReadBody(CWords& words, KeptSession& session, std::string& strError)
                    std::to_string(*nVersion) + ")";
         return false;
     }
+    return true;
+}
+
+// The count, then the numbers of objects already read, in order of
+// selection, none twice.
+bool ReadSelection(CWords& words, const std::set<int>& numbers, KeptSession& session,
+                   std::string& strError)
+{
+    session.selection.clear();
+    const std::optional<int> nCount = ReadInt(words, 0, 2);
+    for (int k = 0; nCount && k < *nCount; ++k)
+    {
+        const std::optional<int> nNumber = ReadInt(words, 1, INT_MAX - 1);
+        if (!nNumber || !numbers.contains(*nNumber) ||
+            std::find(session.selection.begin(), session.selection.end(), *nNumber) !=
+                session.selection.end())
+            break;
+        session.selection.push_back(*nNumber);
+    }
+    if (!nCount || int(session.selection.size()) != *nCount)
+    {
+        strError = "its selection names an object it does not hold";
+        session.selection.clear();
+        return false;
+    }
+    return true;
+}
+
+bool ReadBody(CWords& words, KeptSession& session, std::string& strError)
+{
+    if (!ReadHeader(words, strError))
+        return false;
     std::set<int> numbers;
     int nCells = 0;
     for (;;)
@@ -232,24 +265,8 @@ bool ReadBody(CWords& words, KeptSession& session, std::string& strError)
         }
         else if (*keyword == "selection")
         {
-            // The count, then the numbers in order of selection.
-            session.selection.clear();
-            const std::optional<int> nCount = ReadInt(words, 0, 2);
-            for (int k = 0; nCount && k < *nCount; ++k)
-            {
-                const std::optional<int> nNumber = ReadInt(words, 1, INT_MAX - 1);
-                if (!nNumber || !numbers.contains(*nNumber) ||
-                    std::find(session.selection.begin(), session.selection.end(), *nNumber) !=
-                        session.selection.end())
-                    break;
-                session.selection.push_back(*nNumber);
-            }
-            if (!nCount || int(session.selection.size()) != *nCount)
-            {
-                strError = "its selection names an object it does not hold";
-                session.selection.clear();
+            if (!ReadSelection(words, numbers, session, strError))
                 return false;
-            }
         }
         else
         {

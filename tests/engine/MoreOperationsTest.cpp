@@ -30,16 +30,6 @@ CMatrix Random(int nRows, int nCols, std::uint64_t nSeed)
     return m;
 }
 
-CMatrix Identity(int n)
-{
-    CMatrix m(n, n);
-    for (int i = 0; i < n; ++i)
-    {
-        m.SetElement(i, i, 1.0);
-    }
-    return m;
-}
-
 // Every value times 2^k (rounded once where it leaves the normal range).
 CMatrix TimesPowerOfTwo(const CMatrix& a, int k)
 {

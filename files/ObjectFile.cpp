@@ -1,4 +1,4 @@
-#include "app/ObjectFile.h"
+#include "files/ObjectFile.h"
 
 #include "platform/NumberText.h"
 
@@ -97,63 +97,8 @@ public:
     {
         SkipBlanks();
         std::string text;
-        auto take = [&](int c)
-        {
-            text += static_cast<char>(c);
-            Take();
-            return text.size() <= kMaxNumberLength;
-        };
-
-        int c = Peek();
-        if (c == '+' || c == '-')
-        {
-            if (!take(c))
-                return false;
-            c = Peek();
-        }
-        bool bMantissaDigit = false;
-        while (IsDigit(c))
-        {
-            bMantissaDigit = true;
-            if (!take(c))
-                return false;
-            c = Peek();
-        }
-        if (c == '.')
-        {
-            if (!take(c))
-                return false;
-            c = Peek();
-            while (IsDigit(c))
-            {
-                bMantissaDigit = true;
-                if (!take(c))
-                    return false;
-                c = Peek();
-            }
-        }
-        if (!bMantissaDigit)
+        if (!TakeMantissa(text) || !TakeExponent(text))
             return false;
-        if (c == 'e' || c == 'E')
-        {
-            if (!take(c))
-                return false;
-            c = Peek();
-            if (c == '+' || c == '-')
-            {
-                if (!take(c))
-                    return false;
-                c = Peek();
-            }
-            if (!IsDigit(c))
-                return false;
-            while (IsDigit(c))
-            {
-                if (!take(c))
-                    return false;
-                c = Peek();
-            }
-        }
 
         std::size_t nUsed = 0;
         const double d = ParseNumberPrefix(text, &nUsed);
@@ -177,6 +122,57 @@ public:
     }
 
 private:
+    // Takes c into the number text; false once the text is overlong.
+    bool TakeInto(std::string& text, int c)
+    {
+        text += static_cast<char>(c);
+        Take();
+        return text.size() <= kMaxNumberLength;
+    }
+
+    // Takes the digits that follow into the number text, counting them.
+    bool TakeDigits(std::string& text, int& nDigits)
+    {
+        for (int c = Peek(); IsDigit(c); c = Peek())
+        {
+            if (!TakeInto(text, c))
+                return false;
+            ++nDigits;
+        }
+        return true;
+    }
+
+    // An optional sign, digits with an optional point, at least one digit.
+    bool TakeMantissa(std::string& text)
+    {
+        const int cSign = Peek();
+        if ((cSign == '+' || cSign == '-') && !TakeInto(text, cSign))
+            return false;
+        int nDigits = 0;
+        if (!TakeDigits(text, nDigits))
+            return false;
+        if (Peek() == '.' && !(TakeInto(text, '.') && TakeDigits(text, nDigits)))
+            return false;
+        return nDigits > 0;
+    }
+
+    // An optional exponent: the letter, an optional sign, at least one digit.
+    bool TakeExponent(std::string& text)
+    {
+        const int cLetter = Peek();
+        if (cLetter != 'e' && cLetter != 'E')
+            return true;
+        if (!TakeInto(text, cLetter))
+            return false;
+        const int cSign = Peek();
+        if ((cSign == '+' || cSign == '-') && !TakeInto(text, cSign))
+            return false;
+        if (!IsDigit(Peek()))
+            return false;
+        int nDigits = 0;
+        return TakeDigits(text, nDigits);
+    }
+
     std::streambuf* m_pBuf;
 };
 } // namespace

@@ -36,11 +36,6 @@ CMatrix StepwiseInverse(const CMatrix& a)
     return CMatrix(working.m_ppAugment, a.m_nRows, a.m_nCols);
 }
 
-bool SameBitsOrBothNaN(double a, double b)
-{
-    return Bits(a) == Bits(b) || (std::isnan(a) && std::isnan(b));
-}
-
 } // namespace
 
 TEST(MatrixDeterminant, ExactResults)

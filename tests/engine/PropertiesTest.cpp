@@ -8,20 +8,6 @@
 namespace
 {
 
-CMatrix RandomMatrix(std::mt19937& generator, int nRows, int nCols)
-{
-    std::uniform_real_distribution<double> value(-10.0, 10.0);
-    CMatrix m(nRows, nCols);
-    for (int i = 0; i < nRows; ++i)
-    {
-        for (int j = 0; j < nCols; ++j)
-        {
-            m.SetElement(i, j, value(generator));
-        }
-    }
-    return m;
-}
-
 // The product of the rows' Euclidean lengths, which bounds |det|.
 double HadamardBound(const CMatrix& m)
 {

@@ -4,16 +4,6 @@
 #include <cmath>
 #include <limits>
 
-namespace
-{
-
-CMatrix Scalar(double d)
-{
-    return MakeMatrix({{d}});
-}
-
-} // namespace
-
 TEST(MatrixSum, ElementWiseInOperandOrder)
 {
     const CMatrix a = MakeMatrix({{1, 2, 3}, {4, 5, 6}});
