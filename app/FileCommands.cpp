@@ -1,11 +1,14 @@
 // "File Load" and "File Save", their file dialogs, and object files named at
 // the start or dropped on the dialog.
-#include "app/HollastrinDlg.h"
+#include "app/FileCommands.h"
 
 #include "app/FileDialog.h"
+#include "app/ObjectCommands.h"
+#include "app/ObjectWindows.h"
 #include "engine/Matrix.h"
 #include "files/ObjectFile.h"
 #include "objects/EntryControlView.h"
+#include "objects/ObjectRegistry.h"
 #include "platform/FileDrops.h"
 #include "platform/FileNames.h"
 #include "platform/MessageBox.h"
@@ -38,6 +41,12 @@ FileDialogHook& Hook()
 }
 
 } // namespace
+
+CFileCommands::CFileCommands(CObjectRegistry& registry, CObjectWindows& windows,
+                             CObjectCommands& commands, QWidget* pOwner)
+    : m_Registry(registry), m_Windows(windows), m_Commands(commands), m_pOwner(pOwner)
+{
+}
 
 FileDialogHook SetFileDialogHook(FileDialogHook hook)
 {
@@ -84,31 +93,14 @@ std::optional<QString> GetObjectFileName(QWidget* pOwner, FileDialogKind kind)
     return path;
 }
 
-void CHollastrinDlg::OnFileLoad()
+void CFileCommands::Load()
 {
-    LoadObjectFile();
-}
-
-void CHollastrinDlg::OnFileSave()
-{
-    try
-    {
-        SaveObjectFile();
-    }
-    catch (const char* pText)
-    {
-        AppMessageBox(pText);
-    }
-}
-
-void CHollastrinDlg::LoadObjectFile()
-{
-    const std::optional<QString> chosen = GetObjectFileName(this, FileDialogKind::Open);
+    const std::optional<QString> chosen = GetObjectFileName(m_pOwner, FileDialogKind::Open);
     if (chosen)
-        OpenObjectFile(FileNameOnDisk(*chosen));
+        OpenFile(FileNameOnDisk(*chosen));
 }
 
-void CHollastrinDlg::OpenObjectFile(const QString& path, bool bNameFile)
+void CFileCommands::OpenFile(const QString& path, bool bNameFile)
 {
     // Among several files, a refusal that does not name its file gets the
     // path on a line of its own below the text.
@@ -155,45 +147,35 @@ void CHollastrinDlg::OpenObjectFile(const QString& path, bool bNameFile)
     }
 }
 
-void CHollastrinDlg::OpenObjectFiles(const QStringList& paths)
+void CFileCommands::OpenFiles(const QStringList& paths)
 {
-    // Each refusal's box runs an event loop in which the dialog may end.
-    QPointer<CHollastrinDlg> pThis(this);
+    // Each refusal's box runs an event loop in which the dialog may end
+    // (and this with it).
+    const QPointer<QWidget> pOwner(m_pOwner);
     for (const QString& path : paths)
     {
-        if (!pThis || !pThis->isVisible())
+        if (!pOwner || !pOwner->isVisible())
             return;
-        pThis->OpenObjectFile(path, paths.size() > 1);
+        OpenFile(path, paths.size() > 1);
     }
 }
 
-void CHollastrinDlg::dragEnterEvent(QDragEnterEvent* pEvent)
-{
-    AcceptFileDrag(pEvent);
-}
-
-void CHollastrinDlg::dropEvent(QDropEvent* pEvent)
-{
-    if (const QStringList paths = TakeDroppedFiles(pEvent); !paths.isEmpty())
-        OpenDroppedFiles(paths);
-}
-
-void CHollastrinDlg::OpenDroppedFiles(const QStringList& paths)
+void CFileCommands::OpenDropped(const QStringList& paths)
 {
     // Opened once the drop has ended: a refusal's box must not hold up the
     // program the files came from.
-    QTimer::singleShot(0, this, [this, paths] { OpenObjectFiles(paths); });
+    QTimer::singleShot(0, m_pOwner, [this, paths] { OpenFiles(paths); });
 }
 
-void CHollastrinDlg::SaveObjectFile()
+void CFileCommands::Save()
 {
     if (!m_Commands.HoldsOneSelected())
         return;
 
-    const std::optional<QString> chosen = GetObjectFileName(this, FileDialogKind::Save);
+    const std::optional<QString> chosen = GetObjectFileName(m_pOwner, FileDialogKind::Save);
     if (!chosen)
     {
-        DeselectOne();
+        m_Commands.ClearSelection();
         return;
     }
     // The object windows stayed usable while the dialog was open: the
@@ -239,5 +221,5 @@ void CHollastrinDlg::SaveObjectFile()
     }
     if (pFailure)
         AppMessageBox(pFailure);
-    DeselectOne();
+    m_Commands.ClearSelection();
 }

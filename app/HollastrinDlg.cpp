@@ -10,6 +10,7 @@
 #include "objects/EntryControlView.h"
 #include "objects/ObjectFrame.h"
 #include "platform/AccessibleLists.h"
+#include "platform/FileDrops.h"
 #include "platform/MessageBox.h"
 #include "platform/Metrics.h"
 #include "platform/WindowRules.h"
@@ -543,4 +544,60 @@ void CHollastrinDlg::OnCmp()
 void CHollastrinDlg::OnSlv()
 {
     m_Commands.Run(MainOperation(EMainOperation::Slv));
+}
+
+// ---------------------------------------------------------------------------
+// Object files
+
+void CHollastrinDlg::OnFileLoad()
+{
+    LoadObjectFile();
+}
+
+void CHollastrinDlg::OnFileSave()
+{
+    try
+    {
+        SaveObjectFile();
+    }
+    catch (const char* pText)
+    {
+        AppMessageBox(pText);
+    }
+}
+
+void CHollastrinDlg::LoadObjectFile()
+{
+    m_Files.Load();
+}
+
+void CHollastrinDlg::SaveObjectFile()
+{
+    m_Files.Save();
+}
+
+void CHollastrinDlg::OpenObjectFile(const QString& path, bool bNameFile)
+{
+    m_Files.OpenFile(path, bNameFile);
+}
+
+void CHollastrinDlg::OpenObjectFiles(const QStringList& paths)
+{
+    m_Files.OpenFiles(paths);
+}
+
+void CHollastrinDlg::OpenDroppedFiles(const QStringList& paths)
+{
+    m_Files.OpenDropped(paths);
+}
+
+void CHollastrinDlg::dragEnterEvent(QDragEnterEvent* pEvent)
+{
+    AcceptFileDrag(pEvent);
+}
+
+void CHollastrinDlg::dropEvent(QDropEvent* pEvent)
+{
+    if (const QStringList paths = TakeDroppedFiles(pEvent); !paths.isEmpty())
+        OpenDroppedFiles(paths);
 }

@@ -2,6 +2,7 @@
 // the operation and file buttons, and the state the object windows share.
 #pragma once
 
+#include "app/FileCommands.h"
 #include "app/ObjectCommands.h"
 #include "app/ObjectWindows.h"
 #include "objects/ObjectRegistry.h"
@@ -151,18 +152,10 @@ public:
     void OnFileLoad();
     void OnFileSave();
     void LoadObjectFile();
-    // Opens the file's object as "File Load" does once the file is chosen;
-    // a file that cannot be opened or read, or an object past the cell
-    // budget, gets its message box and opens nothing. With bNameFile, a
-    // refusal whose text does not name the file has its path below.
-    void OpenObjectFile(const QString& path, bool bNameFile = false);
-    // Opens each file in turn as OpenObjectFile does (files named at the
-    // start, files dropped anywhere on the program), naming the file in each
-    // refusal when there are several; stops when the dialog has ended.
-    void OpenObjectFiles(const QStringList& paths);
     void SaveObjectFile();
-    // Files dropped on the dialog or on an object window: opened as
-    // OpenObjectFiles opens them, once the drop has ended.
+    // The file commands' other ways in (see CFileCommands).
+    void OpenObjectFile(const QString& path, bool bNameFile = false);
+    void OpenObjectFiles(const QStringList& paths);
     void OpenDroppedFiles(const QStringList& paths);
 
     QIcon m_hIcon;
@@ -200,6 +193,7 @@ private:
     CObjectRegistry m_Registry;
     CObjectWindows m_Windows{m_Registry};
     CObjectCommands m_Commands{m_Registry, m_Windows, this};
+    CFileCommands m_Files{m_Registry, m_Windows, m_Commands, this};
     QHash<int, QWidget*> m_Controls;
     // The list box of open objects follows the registry (the list box's
     // child).
