@@ -55,8 +55,8 @@ void CObjectCommands::Compute(const SOperation& op)
         op.pReport(operands[0], operands[1]);
         return;
     }
-    const QString first = pFirst->m_pFrame->m_strName;
-    const QString second = pSecond ? pSecond->m_pFrame->m_strName : QString();
+    const QString first = pFirst->Frame()->Name();
+    const QString second = pSecond ? pSecond->Frame()->Name() : QString();
     QStringList names;
     for (const char* pPart : op.parts)
         if (pPart)

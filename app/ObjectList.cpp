@@ -92,7 +92,7 @@ void CObjectList::AddEntry(int nObjectNumber)
     // Screen readers hear the window's whole title; the list shows its
     // number.
     m_pList->item(k)->setData(Qt::AccessibleTextRole,
-                              m_Registry.ObjectList().at(k)->m_pFrame->m_strTitle);
+                              m_Registry.ObjectList().at(k)->Frame()->Title());
     m_pList->update();
 }
 

@@ -70,7 +70,7 @@ CEntryControlView* CObjectWindows::Open(const QString& strName, const QString& s
     // delete those still open.
     auto* pFrame = new CObjectFrame(&m_Registry, strName, strSuffix, nRows, nCols);
     pFrame->showNormal();
-    return pFrame->m_pView;
+    return pFrame->View();
 }
 
 CEntryControlView* CObjectWindows::OpenBlank(int nRows, int nCols)
@@ -83,11 +83,12 @@ CEntryControlView* CObjectWindows::OpenRandom(int nRows, int nCols)
     CRandomGenerator random;
     random.Seed(static_cast<std::uint32_t>(m_nRandomSeed));
     CEntryControlView* pView = Open(QString(), QString(), nRows, nCols);
+    CMatrix values(nRows, nCols);
     for (int i = 0; i < nRows; ++i)
         for (int j = 0; j < nCols; ++j)
-            pView->m_pValues[i][j] = random.Next() / 32767.0;
+            values.SetElement(i, j, random.Next() / 32767.0);
     m_nRandomSeed = random.Next();
-    pView->WriteCells();
+    pView->ShowValues(values);
     return pView;
 }
 
@@ -95,10 +96,7 @@ CEntryControlView* CObjectWindows::OpenFilled(const CMatrix& values, const QStri
                                               const QString& strSuffix)
 {
     CEntryControlView* pView = Open(strName, strSuffix, values.m_nRows, values.m_nCols);
-    for (int i = 0; i < values.m_nRows; ++i)
-        for (int j = 0; j < values.m_nCols; ++j)
-            pView->m_pValues[i][j] = values.GetElement(i, j);
-    pView->WriteCells();
+    pView->ShowValues(values);
     return pView;
 }
 
@@ -106,7 +104,7 @@ void CObjectWindows::BringForward(int k)
 {
     if (k < 0 || k >= m_Registry.ObjectList().size())
         return;
-    CObjectFrame* pFrame = m_Registry.ObjectList().at(k)->m_pFrame;
+    CObjectFrame* pFrame = m_Registry.ObjectList().at(k)->Frame();
     if (IsWaylandPlatform())
     {
         BringForwardOnWayland(pFrame);
@@ -130,25 +128,25 @@ void CObjectWindows::CloseAll()
     while (!m_Registry.ObjectList().isEmpty())
     {
         // Deleting the window takes its view out of every list first.
-        delete m_Registry.ObjectList().last()->m_pFrame;
+        delete m_Registry.ObjectList().last()->Frame();
     }
     m_bGroupClosed = bGrouped;
 }
 
 KeptObject CObjectWindows::CaptureObject(const CEntryControlView& view)
 {
-    const CObjectFrame& frame = *view.m_pFrame;
+    const CObjectFrame& frame = *view.Frame();
     KeptObject object;
-    object.nNumber = frame.m_nObjectNumber;
+    object.nNumber = frame.ObjectNumber();
     object.nRows = view.m_nRows;
     object.nCols = view.m_nCols;
     object.nX = frame.pos().x();
     object.nY = frame.pos().y();
     // New, random and loaded objects are named by their number.
-    if (frame.m_strName != QString::number(frame.m_nObjectNumber))
-        object.strName = frame.m_strName.toStdString();
+    if (frame.Name() != QString::number(frame.ObjectNumber()))
+        object.strName = frame.Name().toStdString();
     // A loaded object's path, with every byte of the file's name.
-    object.strSuffix = FileNameBytes(frame.m_strSuffix);
+    object.strSuffix = FileNameBytes(frame.Suffix());
     object.cells.reserve(std::size_t(view.m_nRows) * std::size_t(view.m_nCols));
     for (int i = 0; i < view.m_nRows; ++i)
         for (int j = 0; j < view.m_nCols; ++j)
@@ -163,7 +161,7 @@ KeptSession CObjectWindows::CaptureSession() const
     for (const CEntryControlView* pView : m_Registry.ObjectList())
         session.objects.push_back(CaptureObject(*pView));
     for (const CEntryControlView* pView : m_Registry.SelectedList())
-        session.selection.push_back(pView->m_pFrame->m_nObjectNumber);
+        session.selection.push_back(pView->Frame()->ObjectNumber());
     return session;
 }
 
@@ -180,17 +178,12 @@ CEntryControlView* CObjectWindows::RestoreObject(const KeptObject& object, int n
                          FileNameFromBytes(object.strSuffix), object.nRows, object.nCols);
     pFrame->move(OnScreen(QPoint(object.nX, object.nY), pFrame->frameGeometry().size()));
     pFrame->showNormal();
-    CEntryControlView* pView = pFrame->m_pView;
-    pView->m_bWritingCells = true;
-    for (int i = 0; i < object.nRows; ++i)
-        for (int j = 0; j < object.nCols; ++j)
-        {
-            const std::size_t k = std::size_t(i) * std::size_t(object.nCols) + std::size_t(j);
-            if (k < object.cells.size())
-                pView->Cell(i, j).setText(QString::fromStdString(object.cells[k]));
-        }
-    pView->m_bWritingCells = false;
-    pView->FocusFirstCell();
+    QStringList texts;
+    texts.reserve(qsizetype(object.cells.size()));
+    for (const std::string& text : object.cells)
+        texts.append(QString::fromStdString(text));
+    CEntryControlView* pView = pFrame->View();
+    pView->WriteTexts(texts);
     return pView;
 }
 

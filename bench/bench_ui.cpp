@@ -422,7 +422,7 @@ void BM_CommandAtLargestShape(benchmark::State& state)
     {
         state.PauseTiming();
         while (dlg.Registry().ObjectList().size() > (pSecond ? 2 : 1))
-            delete dlg.Registry().ObjectList().last()->m_pFrame;
+            delete dlg.Registry().ObjectList().last()->Frame();
         Settle();
         Select(pFirst, pSecond);
         state.ResumeTiming();

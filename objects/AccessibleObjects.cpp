@@ -40,8 +40,8 @@ public:
     {
         if (type == QAccessible::Value)
             return Cell()->text();
-        if (type == QAccessible::Description && Cell()->m_pView)
-            return Cell()->m_pView->SelectionText();
+        if (type == QAccessible::Description && Cell()->View())
+            return Cell()->View()->SelectionText();
         return QAccessibleWidget::text(type);
     }
 
@@ -183,7 +183,7 @@ bool IsUnheard(QAccessibleEvent* pEvent)
         !pWidget->window()->isVisible())
         return true;
     const CEntryControlView* pView = ViewOfGridChild(pWidget);
-    return pView && pView->m_bWritingCells;
+    return pView && pView->IsWritingCells();
 }
 
 QAccessible::UpdateHandler& PreviousHandler()

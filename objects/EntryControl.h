@@ -32,11 +32,10 @@ public:
     // empty past the text.
     QRect CharacterRect(int nOffset) const;
 
-    int m_nIndex = 0;
-    int m_nRows = 0;
-    int m_nCols = 0;
-    // The view whose grid holds the cell.
-    CEntryControlView* m_pView = nullptr;
+    // The cell's place in its object, row by row from 0, and the view whose
+    // grid holds it.
+    int Index() const { return m_nIndex; }
+    CEntryControlView* View() const { return m_pView; }
 
 signals:
     // The cell has the focus now.
@@ -54,5 +53,9 @@ protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
 
 private:
+    int m_nIndex = 0;
+    int m_nRows = 0;
+    int m_nCols = 0;
+    CEntryControlView* m_pView = nullptr;
     CEntryControl* m_pNextCell = nullptr;
 };

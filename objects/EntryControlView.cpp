@@ -322,6 +322,23 @@ void CEntryControlView::WriteCells()
     FocusFirstCell();
 }
 
+void CEntryControlView::ShowValues(const CMatrix& values)
+{
+    for (int i = 0; i < m_nRows; ++i)
+        for (int j = 0; j < m_nCols; ++j)
+            m_pValues[i][j] = values.GetElement(i, j);
+    WriteCells();
+}
+
+void CEntryControlView::WriteTexts(const QStringList& texts)
+{
+    m_bWritingCells = true;
+    for (int k = 0; k < texts.size() && k < m_nRows * m_nCols; ++k)
+        m_pCells[k / m_nCols][k % m_nCols]->setText(texts.at(k));
+    m_bWritingCells = false;
+    FocusFirstCell();
+}
+
 void CEntryControlView::InvalidateChildren()
 {
     for (int i = 0; i < m_nRows; ++i)
@@ -354,7 +371,7 @@ void CEntryControlView::Invalidate()
     QAccessibleStateChangeEvent stateEvent(pWindow, selected);
     QAccessible::updateAccessibility(&stateEvent);
     if (auto* pCell = qobject_cast<CEntryControl*>(pWindow->focusWidget());
-        pCell && pCell->m_pView == this)
+        pCell && pCell->View() == this)
     {
         QAccessibleEvent descriptionEvent(pCell, QAccessible::DescriptionChanged);
         QAccessible::updateAccessibility(&descriptionEvent);
@@ -378,9 +395,9 @@ void CEntryControlView::ShowCell(const CEntryControl& cell)
     // cell of the first row or column brings the numbers beside it along:
     // its place reaches the grid's edge.
     QRect place = cell.geometry();
-    if (cell.m_nIndex < m_nCols)
+    if (cell.Index() < m_nCols)
         place.setTop(0);
-    if (cell.m_nIndex % m_nCols == 0)
+    if (cell.Index() % m_nCols == 0)
         place.setLeft(0);
     auto follow = [](QScrollBar* pBar, int nFirst, int nLast, int nShown)
     {

@@ -9,6 +9,7 @@
 #include <memory>
 
 class CEntryControl;
+class CMatrix;
 class CEntryControlView;
 class CObjectFrame;
 class CObjectRegistry;
@@ -104,27 +105,24 @@ public:
     QWidget* GridWidget() const { return m_pGrid; }
     CEntryControl& Cell(int nRow, int nCol) const { return *m_pCells[nRow][nCol]; }
 
-    QSize m_sizeTotal;
-    // What a click in a scroll bar's page area and on its arrows moves: a
-    // tenth of the grid and a tenth of that.
-    QSize m_sizePage;
-    QSize m_sizeLine;
-    QColor m_brushSelected;
-    QColor m_brushNormal;
-    QFont m_font;
+    // The object's window, and the labels beside the grid.
+    CObjectFrame* Frame() const { return m_pFrame; }
+    CGridLabel* RowLabel(int i) const { return m_pRowLabels[i]; }
+    CGridLabel* ColLabel(int j) const { return m_pColLabels[j]; }
+    // While the cells are written all at once (their changes are not
+    // announced one by one).
+    bool IsWritingCells() const { return m_bWritingCells; }
+    // Stores the matrix's values and writes them into the cells
+    // (WriteCells).
+    void ShowValues(const CMatrix& values);
+    // Writes the texts into the cells as they are, row by row (those past
+    // the last cell are left out), then focuses cell (0, 0).
+    void WriteTexts(const QStringList& texts);
+
     int m_nRows = 0;
     int m_nCols = 0;
     // m_pValues[i][j]: the numbers of the object.
     std::unique_ptr<std::unique_ptr<double[]>[]> m_pValues;
-    // m_pCells[i][j]: the cells (owned by the grid widget as Qt children).
-    std::unique_ptr<std::unique_ptr<CEntryControl*[]>[]> m_pCells;
-    std::unique_ptr<CGridLabel*[]> m_pRowLabels;
-    std::unique_ptr<CGridLabel*[]> m_pColLabels;
-    CObjectFrame* m_pFrame = nullptr;
-    CObjectRegistry* m_pRegistry = nullptr;
-    // True while WriteCells fills the cells: the many changes are not
-    // announced one by one.
-    bool m_bWritingCells = false;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
@@ -134,6 +132,21 @@ protected:
     void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
+    QSize m_sizeTotal;
+    // What a click in a scroll bar's page area and on its arrows moves: a
+    // tenth of the grid and a tenth of that.
+    QSize m_sizePage;
+    QSize m_sizeLine;
+    QColor m_brushSelected;
+    QColor m_brushNormal;
+    QFont m_font;
+    // m_pCells[i][j]: the cells (owned by the grid widget as Qt children).
+    std::unique_ptr<std::unique_ptr<CEntryControl*[]>[]> m_pCells;
+    std::unique_ptr<CGridLabel*[]> m_pRowLabels;
+    std::unique_ptr<CGridLabel*[]> m_pColLabels;
+    CObjectFrame* m_pFrame = nullptr;
+    CObjectRegistry* m_pRegistry = nullptr;
+    bool m_bWritingCells = false;
     QWidget* m_pGrid = nullptr;
     int m_nObjectNumber = 0;
     QString m_strSelectionText;

@@ -185,10 +185,10 @@ void CObjectFrame::OnEditPasteObject()
     int nRow = 0;
     int nCol = 0;
     if (auto* pCell = qobject_cast<CEntryControl*>(focusWidget());
-        pCell && pCell->m_pView == m_pView)
+        pCell && pCell->View() == m_pView)
     {
-        nRow = pCell->m_nIndex / m_nCols;
-        nCol = pCell->m_nIndex % m_nCols;
+        nRow = pCell->Index() / m_nCols;
+        nCol = pCell->Index() % m_nCols;
     }
     m_pView->PasteText(QGuiApplication::clipboard()->text(), nRow, nCol);
 }

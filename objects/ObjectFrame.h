@@ -51,17 +51,17 @@ public:
 
     int m_nRows = 0;
     int m_nCols = 0;
-    CObjectRegistry* m_pRegistry = nullptr;
-    int m_nObjectNumber = 0;
-    // Null once the view has gone (the window is closing).
-    CEntryControlView* m_pView = nullptr;
-    QRect m_rectClient;
-    QString m_strName;
-    // What the title shows after the number when the object has no composed
-    // name (a loaded object's path).
-    QString m_strSuffix;
-    // The title exactly as composed (the window system's title is the same).
-    QString m_strTitle;
+
+    // The object's number, its name (the composed name of a result, else
+    // the number), what the title shows after the number of an object
+    // without a composed name (a loaded object's path), and the title
+    // exactly as composed (the window system's title is the same).
+    int ObjectNumber() const { return m_nObjectNumber; }
+    const QString& Name() const { return m_strName; }
+    const QString& Suffix() const { return m_strSuffix; }
+    const QString& Title() const { return m_strTitle; }
+    // The view; null once it has gone (the window is closing).
+    CEntryControlView* View() const { return m_pView; }
 
 protected:
     void changeEvent(QEvent* pEvent) override;
@@ -75,6 +75,14 @@ protected:
     void showEvent(QShowEvent* pEvent) override;
 
 private:
+    CObjectRegistry* m_pRegistry = nullptr;
+    int m_nObjectNumber = 0;
+    CEntryControlView* m_pView = nullptr;
+    QRect m_rectClient;
+    QString m_strName;
+    QString m_strSuffix;
+    QString m_strTitle;
+
     // The window's own shortcuts: Ctrl+Space, Ctrl+Shift+C, Ctrl+Shift+V,
     // Ctrl+W, F1.
     void CreateShortcuts();

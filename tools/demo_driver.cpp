@@ -100,15 +100,15 @@ int main(int argc, char** argv)
     QTimer::singleShot(700, &app,
                        [&]
                        {
-                           const QRect frame = pFirst->m_pFrame->frameGeometry();
+                           const QRect frame = pFirst->Frame()->frameGeometry();
                            const int nLeft = dlg.frameGeometry().right() + 12;
                            for (int k = 0; k < 4; ++k)
                            {
-                               order[k]->m_pFrame->move(nLeft + (k % 2) * (frame.width() + 12),
-                                                        2 + (k / 2) * (frame.height() + 12));
+                               order[k]->Frame()->move(nLeft + (k % 2) * (frame.width() + 12),
+                                                       2 + (k / 2) * (frame.height() + 12));
                            }
-                           pInverse->m_pFrame->raise();
-                           pInverse->m_pFrame->activateWindow();
+                           pInverse->Frame()->raise();
+                           pInverse->Frame()->activateWindow();
                        });
     QTimer::singleShot(2000, &app,
                        [&]

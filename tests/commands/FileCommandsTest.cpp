@@ -88,8 +88,8 @@ TEST_F(FileCommandsTest, ExampleIsSavedByteForByteAndLoadedBack)
     // Named and listed by its number; the title shows the path after two blanks.
     EXPECT_EQ(Name(pLoaded), "2");
     EXPECT_EQ(m_pDlg->ObjectListBox()->item(1)->text(), "2");
-    EXPECT_TRUE(pLoaded->m_pFrame->windowTitle().contains("2  " + path))
-        << pLoaded->m_pFrame->windowTitle().toStdString();
+    EXPECT_TRUE(pLoaded->Frame()->windowTitle().contains("2  " + path))
+        << pLoaded->Frame()->windowTitle().toStdString();
 }
 
 TEST_F(FileCommandsTest, SaveSelectionRulesAndCancel)
@@ -360,7 +360,7 @@ TEST_F(FileCommandsTest, NonAsciiPath)
     CEntryControlView* pLoaded = Load(path);
     ASSERT_NE(pLoaded, nullptr);
     EXPECT_EQ(CellTexts(pLoaded), (QStringList{"1", "-2", "3E-007", "4"}));
-    EXPECT_TRUE(pLoaded->m_pFrame->windowTitle().contains(path));
+    EXPECT_TRUE(pLoaded->Frame()->windowTitle().contains(path));
 
     WriteBytes(path, "2 2 |\r\n1 2 |\r\n");
     EXPECT_EQ(Load(path), nullptr);
@@ -390,9 +390,9 @@ TEST_F(FileCommandsTest, FilesNamedAtTheStartOrDroppedOpenInTurn)
                                        named(MessageText::kFileNotOpened, m_dir.path()),
                                        named(MessageText::kBudgetReached, PathOf("column.txt"))}));
     ASSERT_EQ(ObjectCount(), 16);
-    EXPECT_EQ(m_pDlg->Registry().ObjectList().at(14)->m_pFrame->windowTitle(),
+    EXPECT_EQ(m_pDlg->Registry().ObjectList().at(14)->Frame()->windowTitle(),
               "15  " + PathOf("good.txt") + "  [1X2]");
-    EXPECT_EQ(LastObject()->m_pFrame->windowTitle(), "16  " + PathOf("good.txt") + "  [1X2]");
+    EXPECT_EQ(LastObject()->Frame()->windowTitle(), "16  " + PathOf("good.txt") + "  [1X2]");
     EXPECT_EQ(m_pDlg->Registry().SelectedList(), QList<CEntryControlView*>{pSelected});
     EXPECT_TRUE(m_kinds.isEmpty());
 
@@ -420,7 +420,7 @@ TEST_F(FileCommandsTest, FilesNamedAtTheStartOrDroppedOpenInTurn)
     EXPECT_EQ(ObjectCount(), 0);
     EXPECT_TRUE(QTest::qWaitFor([this] { return !m_messages.isEmpty(); }));
     ASSERT_EQ(ObjectCount(), 1);
-    EXPECT_EQ(LastObject()->m_pFrame->windowTitle(), "17  " + PathOf("good.txt") + "  [1X2]");
+    EXPECT_EQ(LastObject()->Frame()->windowTitle(), "17  " + PathOf("good.txt") + "  [1X2]");
     EXPECT_EQ(m_messages, QStringList{FormatMessage(PathOf("bad.txt"))});
 
     // Dropped on an object window, on a cell or on the background, the files
@@ -435,7 +435,7 @@ TEST_F(FileCommandsTest, FilesNamedAtTheStartOrDroppedOpenInTurn)
         const QPoint at = pWidget->rect().center();
         QDragEnterEvent enterWindow(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
         QDropEvent dropOnWindow(at, Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
-        QWidget* pReceiver = pWidget == &cell ? pWidget : pTarget->m_pFrame;
+        QWidget* pReceiver = pWidget == &cell ? pWidget : pTarget->Frame();
         QApplication::sendEvent(pReceiver, &enterWindow);
         EXPECT_TRUE(enterWindow.isAccepted());
         QApplication::sendEvent(pReceiver, &dropOnWindow);
@@ -496,7 +496,7 @@ TEST_F(FileCommandsTest, NamesThatAreNotUtf8OpenOnEveryWayIn)
     const CommandLine commandLine = ParseCommandLine({name});
     m_pDlg->OpenObjectFiles(commandLine.files);
     ASSERT_EQ(ObjectCount(), 1);
-    EXPECT_EQ(LastObject()->m_pFrame->windowTitle(), "1" + title);
+    EXPECT_EQ(LastObject()->Frame()->windowTitle(), "1" + title);
 
     QMimeData files;
     files.setData("text/uri-list",
@@ -506,7 +506,7 @@ TEST_F(FileCommandsTest, NamesThatAreNotUtf8OpenOnEveryWayIn)
     const QString listed = QFile::decodeName(QByteArray::fromStdString(bytes));
     ASSERT_NE(listed, name);
     EXPECT_NE(Load(listed), nullptr);
-    EXPECT_EQ(LastObject()->m_pFrame->windowTitle(), "2" + title);
+    EXPECT_EQ(LastObject()->Frame()->windowTitle(), "2" + title);
     EXPECT_TRUE(m_messages.isEmpty());
     // Where two names look alike in the dialog, neither is guessed.
     std::ofstream(folder + "/x\xe8.txt", std::ios::binary) << "1 1 |\r\n8 |\r\n";

@@ -386,7 +386,7 @@ TEST_F(ResultValuesTest, BudgetMessageFromAResult)
     RightClick(p1);
     m_pDlg->OnMag();
     EXPECT_EQ(Name(LastObject()), "Mag(1)");
-    EXPECT_EQ(LastObject()->m_pFrame->m_nObjectNumber, nNext);
+    EXPECT_EQ(LastObject()->Frame()->ObjectNumber(), nNext);
 }
 
 // Object windows stay usable while a message box is open.

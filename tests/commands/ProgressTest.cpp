@@ -224,7 +224,7 @@ TEST_F(ProgressTest, OnlyTheMainDialogIsBlocked)
     WhileShown(
         [&](QProgressDialog& dialog)
         {
-            CObjectFrame* pFrame = m_pFirst->m_pFrame;
+            CObjectFrame* pFrame = m_pFirst->Frame();
             const QPoint inFrame = m_pFirst->viewport()->mapTo(pFrame, QPoint(3, 3));
             QTest::mouseClick(pFrame->windowHandle(), Qt::RightButton, {}, inFrame);
             bDeselectedMeanwhile = m_pFirst->IsSelected() == 0;

@@ -221,7 +221,7 @@ TEST_F(DesktopTest, BorderDragsChangeNeitherSizeNorPlace)
     for (auto [nRows, nCols] : {std::pair{3, 4}, std::pair{20, 20}})
     {
         CEntryControlView* pView = Zeroed(nRows, nCols);
-        CObjectFrame* pFrame = pView->m_pFrame;
+        CObjectFrame* pFrame = pView->Frame();
         WaitMapped(pFrame);
         const QRect before = ClientRect(pFrame);
         ASSERT_EQ(before.size(), pFrame->size());
@@ -239,7 +239,7 @@ TEST_F(DesktopTest, BorderDragsChangeNeitherSizeNorPlace)
             }
         }
         EXPECT_EQ(pFrame->frameGeometry().topLeft(),
-                  CObjectFrame::FramePosition(pFrame->m_nObjectNumber));
+                  CObjectFrame::FramePosition(pFrame->ObjectNumber()));
         const QString actions = Property(pFrame, "_NET_WM_ALLOWED_ACTIONS");
         EXPECT_TRUE(actions.contains("_NET_WM_ACTION_MAXIMIZE_HORZ")) << actions.toStdString();
     }
@@ -251,7 +251,7 @@ TEST_F(DesktopTest, ObjectWindowsTakeTheirSizeBackAndMaximiseAndRestore)
 {
     for (auto [nRows, nCols] : {std::pair{3, 4}, std::pair{20, 20}})
     {
-        CObjectFrame* pFrame = Zeroed(nRows, nCols)->m_pFrame;
+        CObjectFrame* pFrame = Zeroed(nRows, nCols)->Frame();
         WaitMapped(pFrame);
         const QRect before = ClientRect(pFrame);
         // What a border drag does where the size steps are ignored.
@@ -274,11 +274,11 @@ TEST_F(DesktopTest, MouseActivationFocusesTheFirstCellAndRealKeysStayInTheCells)
 {
     CEntryControlView* p1 = Zeroed(20, 20);
     CEntryControlView* p2 = Zeroed(2, 2);
-    WaitMapped(p1->m_pFrame);
-    WaitMapped(p2->m_pFrame);
+    WaitMapped(p1->Frame());
+    WaitMapped(p2->Frame());
     p1->Cell(0, 0).setText("3.5");
     // Side by side: the cascade overlaps them by more than a title bar.
-    p2->m_pFrame->move(600, 300);
+    p2->Frame()->move(600, 300);
     Settle();
     auto background = [](CEntryControlView* pView)
     { return pView->viewport()->mapToGlobal(QPoint(8, 8)); };
@@ -288,9 +288,9 @@ TEST_F(DesktopTest, MouseActivationFocusesTheFirstCellAndRealKeysStayInTheCells)
         // An inactive window clicked on its background: typing goes to its
         // first cell, replacing the text.
         Click(background(p2));
-        EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == p2->m_pFrame; }));
+        EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == p2->Frame(); }));
         Click(background(p1), nButton);
-        EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == p1->m_pFrame; }));
+        EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == p1->Frame(); }));
         EXPECT_EQ(QApplication::focusWidget(), &p1->Cell(0, 0)) << nButton;
         EXPECT_EQ(p1->Cell(0, 0).selectedText(), p1->Cell(0, 0).text()) << nButton;
     }
@@ -329,8 +329,8 @@ TEST_F(DesktopTest, TheWindowSystemGetsTheTitleVerbatim)
     WriteBytes(path, "2 2 |\r\n0 0 |\r\n0 0 |\r\n");
     CEntryControlView* pView = Load(path);
     ASSERT_NE(pView, nullptr);
-    WaitMapped(pView->m_pFrame);
-    EXPECT_EQ(Property(pView->m_pFrame, "_NET_WM_NAME").trimmed(),
+    WaitMapped(pView->Frame());
+    EXPECT_EQ(Property(pView->Frame(), "_NET_WM_NAME").trimmed(),
               "_NET_WM_NAME(UTF8_STRING) = \"1  " + path + "  [2X2]\"");
 }
 
@@ -419,7 +419,7 @@ TEST_F(WaylandTest, NoWindowEndsTheProgramWhenMaximised)
     ExpectBackToNormal(m_pDlg->MoreOperationsWindow(), "More Operations");
 
     // Object windows can be maximised, and come back to their size.
-    CObjectFrame* pFrame = Zeroed(3, 4)->m_pFrame;
+    CObjectFrame* pFrame = Zeroed(3, 4)->Frame();
     const QSize size = pFrame->size();
     RequestState(pFrame, Qt::WindowMaximized);
     EXPECT_TRUE(Eventually([&] { return pFrame->width() > size.width(); }));
@@ -492,8 +492,8 @@ TEST(DisplaySystemTest, X11WhereThereIsAnXDisplayAndWaylandAlone)
 // on the screen is left where it is (mapped anew, it would be placed anew).
 TEST_F(WaylandTest, PickingAnObjectShowsAMinimisedWindowAgainAndMovesNoOther)
 {
-    CObjectFrame* pShown = Zeroed(2, 2)->m_pFrame;
-    CObjectFrame* pMinimised = Zeroed(3, 3)->m_pFrame;
+    CObjectFrame* pShown = Zeroed(2, 2)->Frame();
+    CObjectFrame* pMinimised = Zeroed(3, 3)->Frame();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(pShown));
     const CEventCount hides(pShown, QEvent::Hide);
     m_pDlg->ObjectListBox()->item(0)->setSelected(true);

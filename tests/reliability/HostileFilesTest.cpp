@@ -331,7 +331,7 @@ TEST_F(HostileFilesTest, FileChangedBetweenChoosingAndOpening)
     WriteBytes(path, valid);
     m_whileDialogOpen = [&]
     {
-        m_pDlg->Registry().SelectedList().at(0)->m_pFrame->close();
+        m_pDlg->Registry().SelectedList().at(0)->Frame()->close();
         ProcessDeferredDeletes();
     };
     m_messages.clear();

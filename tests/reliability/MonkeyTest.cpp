@@ -140,7 +140,7 @@ private:
     static std::string Describe(const CEntryControlView* pView)
     {
         std::ostringstream s;
-        s << "object " << pView->m_pFrame->m_nObjectNumber << " (" << pView->m_nRows << " x "
+        s << "object " << pView->Frame()->ObjectNumber() << " (" << pView->m_nRows << " x "
           << pView->m_nCols << ")";
         return s.str();
     }
@@ -372,7 +372,7 @@ void CMonkey::RightClick()
     else if (Chance(0.1))
     {
         Log("Ctrl+Space in " + Describe(pView));
-        pView->m_pFrame->OnSelectKey();
+        pView->Frame()->OnSelectKey();
     }
     else
     {
@@ -489,7 +489,7 @@ void CMonkey::CloseWindow()
     if (!pView)
         return;
     Log("close " + Describe(pView));
-    pView->m_pFrame->close();
+    pView->Frame()->close();
 }
 
 void CMonkey::SaveFile()
@@ -610,7 +610,7 @@ std::string CMonkey::Step()
     const int nNextBefore = m_pDlg->Registry().NextObjectNumber();
     QSet<int> numbersBefore;
     for (const CEntryControlView* pView : m_pDlg->Registry().ObjectList())
-        numbersBefore.insert(pView->m_pFrame->m_nObjectNumber);
+        numbersBefore.insert(pView->Frame()->ObjectNumber());
 
     // Sometimes the user goes on working in the object windows while the
     // next box, file dialog or progress dialog of this action is open.
@@ -668,7 +668,7 @@ std::string CMonkey::Step()
     int nNew = 0;
     for (const CEntryControlView* pView : m_pDlg->Registry().ObjectList())
     {
-        const int nNumber = pView->m_pFrame->m_nObjectNumber;
+        const int nNumber = pView->Frame()->ObjectNumber();
         if (numbersBefore.contains(nNumber))
             continue;
         ++nNew;
@@ -752,7 +752,7 @@ TEST_F(MonkeyRegressionTest, WindowClosedWhileItsOwnRightClickBoxIsOpen)
     RightClick(p2);
     m_whileBoxOpen = [&]
     {
-        p3->m_pFrame->close();
+        p3->Frame()->close();
         ProcessDeferredDeletes();
     };
     QPointer<QWidget> pViewport = p3->viewport();
@@ -769,7 +769,7 @@ TEST_F(MonkeyRegressionTest, WindowClosedWhileItsOwnRightClickBoxIsOpen)
     m_messages.clear();
     m_whileBoxOpen = [&]
     {
-        p1->m_pFrame->close();
+        p1->Frame()->close();
         ProcessDeferredDeletes();
     };
     QTest::mouseClick(p4->viewport(), Qt::RightButton, {}, QPoint(2, 2));

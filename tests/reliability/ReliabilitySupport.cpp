@@ -55,17 +55,17 @@ std::string CheckDialogState(const CHollastrinDlg& dlg)
     QSet<const CObjectFrame*> frames;
     for (int i = 0; i < objects.size() && fault.str().empty(); ++i)
     {
-        const CObjectFrame* pFrame = objects.at(i)->m_pFrame;
-        if (pFrame->m_pView != objects.at(i) || !pFrame->isVisible())
+        const CObjectFrame* pFrame = objects.at(i)->Frame();
+        if (pFrame->View() != objects.at(i) || !pFrame->isVisible())
             fault << "object " << i << "'s window is closed but listed";
-        else if (pList->item(i)->text() != QString::number(pFrame->m_nObjectNumber))
+        else if (pList->item(i)->text() != QString::number(pFrame->ObjectNumber()))
             fault << "list box entry " << i << " is " << pList->item(i)->text().toStdString()
-                  << ", the object's number " << pFrame->m_nObjectNumber;
-        else if (pFrame->m_nObjectNumber <= nPreviousNumber ||
-                 pFrame->m_nObjectNumber >= dlg.Registry().NextObjectNumber())
-            fault << "object " << i << " has number " << pFrame->m_nObjectNumber
+                  << ", the object's number " << pFrame->ObjectNumber();
+        else if (pFrame->ObjectNumber() <= nPreviousNumber ||
+                 pFrame->ObjectNumber() >= dlg.Registry().NextObjectNumber())
+            fault << "object " << i << " has number " << pFrame->ObjectNumber()
                   << " out of order (next number " << dlg.Registry().NextObjectNumber() << ")";
-        nPreviousNumber = pFrame->m_nObjectNumber;
+        nPreviousNumber = pFrame->ObjectNumber();
         nCells += static_cast<long long>(pFrame->m_nRows) * pFrame->m_nCols;
         frames.insert(pFrame);
     }
@@ -90,7 +90,7 @@ std::string CheckDialogState(const CHollastrinDlg& dlg)
         {
             ++nWindows;
             if (!frames.contains(pFrame))
-                return "object window " + std::to_string(pFrame->m_nObjectNumber) + " (" +
+                return "object window " + std::to_string(pFrame->ObjectNumber()) + " (" +
                        pFrame->windowTitle().toStdString() + ") exists but is not listed";
         }
     }

@@ -93,7 +93,7 @@ void WindowTest::RightClick(CEntryControlView* pView)
 
 void WindowTest::CloseWindow(CEntryControlView* pView)
 {
-    pView->m_pFrame->close();
+    pView->Frame()->close();
     ProcessDeferredDeletes();
 }
 
@@ -139,7 +139,7 @@ QStringList WindowTest::CellTexts(const CEntryControlView* pView)
 
 QString WindowTest::Name(const CEntryControlView* pView)
 {
-    return pView->m_pFrame->m_strName;
+    return pView->Frame()->Name();
 }
 
 void WindowTest::ExpectBox(const char* pText, MessageIcon icon)

@@ -60,7 +60,7 @@ TEST_F(CreationTest, TheBudgetIs4999Cells)
     EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), 14);
     ASSERT_NE(Zeroed(1, 4), nullptr);
     EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 4999);
-    EXPECT_EQ(m_pDlg->Registry().ObjectList().last()->m_pFrame->m_nObjectNumber, 14);
+    EXPECT_EQ(m_pDlg->Registry().ObjectList().last()->Frame()->ObjectNumber(), 14);
 
     m_pDlg->OnCloseAllObjects();
     EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 0);
@@ -70,12 +70,12 @@ TEST_F(CreationTest, NumbersAreNeverReused)
 {
     Zeroed(1, 1);
     CEntryControlView* p2 = Zeroed(1, 1);
-    p2->m_pFrame->close();
+    p2->Frame()->close();
     CEntryControlView* p3 = Zeroed(1, 1);
-    EXPECT_EQ(p3->m_pFrame->m_nObjectNumber, 3);
+    EXPECT_EQ(p3->Frame()->ObjectNumber(), 3);
     EXPECT_EQ(ListEntries(*m_pDlg), (QStringList{"1", "3"}));
     m_pDlg->OnCloseAllObjects();
-    EXPECT_EQ(Zeroed(1, 1)->m_pFrame->m_nObjectNumber, 4);
+    EXPECT_EQ(Zeroed(1, 1)->Frame()->ObjectNumber(), 4);
 }
 
 TEST_F(CreationTest, RandomValuesFollowTheSeedAndReseed)
@@ -105,14 +105,14 @@ TEST_F(CreationTest, RandomValuesFollowTheSeedAndReseed)
     CEntryControlView* pNext = Random(1, 1);
     expected.Seed(static_cast<std::uint32_t>(nNextSeed));
     EXPECT_EQ(pNext->m_pValues[0][0], expected.Next() / 32767.0);
-    EXPECT_EQ(pNext->m_pFrame->windowTitle(), "2  [1X1]");
+    EXPECT_EQ(pNext->Frame()->windowTitle(), "2  [1X1]");
 }
 
 TEST_F(ObjectListTest, PickingEntriesBringsWindowsForwardAndClearsTheList)
 {
     for (int k = 0; k < 12; ++k)
         Zeroed(1, 1);
-    m_pDlg->Registry().ObjectList().at(0)->m_pFrame->close();
+    m_pDlg->Registry().ObjectList().at(0)->Frame()->close();
     QListWidget* pList = m_pDlg->ObjectListBox();
     ASSERT_EQ(pList->count(), 11);
     EXPECT_EQ(pList->item(0)->text(), "2");
@@ -120,10 +120,10 @@ TEST_F(ObjectListTest, PickingEntriesBringsWindowsForwardAndClearsTheList)
     // Entry "10" is at index 8 now.
     QTest::mouseClick(pList->viewport(), Qt::LeftButton, {},
                       pList->visualItemRect(pList->item(8)).center());
-    CObjectFrame* pTen = m_pDlg->Registry().ObjectList().at(8)->m_pFrame;
-    EXPECT_EQ(pTen->m_nObjectNumber, 10);
+    CObjectFrame* pTen = m_pDlg->Registry().ObjectList().at(8)->Frame();
+    EXPECT_EQ(pTen->ObjectNumber(), 10);
     EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pTen; }));
-    EXPECT_EQ(pTen->focusWidget(), &pTen->m_pView->Cell(0, 0));
+    EXPECT_EQ(pTen->focusWidget(), &pTen->View()->Cell(0, 0));
     EXPECT_TRUE(pList->selectedItems().isEmpty());
 
     // Several entries: every window comes forward in list order, the last in
@@ -136,19 +136,19 @@ TEST_F(ObjectListTest, PickingEntriesBringsWindowsForwardAndClearsTheList)
     m_pDlg->OnSelchangeObjectList();
     EXPECT_TRUE(Eventually(
         [&] {
-            return QApplication::activeWindow() == m_pDlg->Registry().ObjectList().at(5)->m_pFrame;
+            return QApplication::activeWindow() == m_pDlg->Registry().ObjectList().at(5)->Frame();
         }));
     EXPECT_TRUE(pList->selectedItems().isEmpty());
 
     // A window closed in the middle: later entries still reach their own.
-    m_pDlg->Registry().ObjectList().at(3)->m_pFrame->close();
+    m_pDlg->Registry().ObjectList().at(3)->Frame()->close();
     QTest::mouseClick(pList->viewport(), Qt::LeftButton, {},
                       pList->visualItemRect(pList->item(3)).center());
     EXPECT_TRUE(Eventually(
         [&] {
-            return QApplication::activeWindow() == m_pDlg->Registry().ObjectList().at(3)->m_pFrame;
+            return QApplication::activeWindow() == m_pDlg->Registry().ObjectList().at(3)->Frame();
         }));
-    EXPECT_EQ(m_pDlg->Registry().ObjectList().at(3)->m_pFrame->m_nObjectNumber, 6);
+    EXPECT_EQ(m_pDlg->Registry().ObjectList().at(3)->Frame()->ObjectNumber(), 6);
 }
 
 TEST_F(CompareTest, SelectionMessagesLeaveTheSelection)
@@ -208,14 +208,14 @@ TEST_F(CompareTest, CloseAllEmptiesEverything)
     CEntryControlView* p3 = Zeroed(1, 1);
     RightClick(p1);
     RightClick(p3);
-    QPointer<CObjectFrame> pFrame = p1->m_pFrame;
+    QPointer<CObjectFrame> pFrame = p1->Frame();
     m_pDlg->OnCloseAllObjects();
     EXPECT_TRUE(pFrame.isNull());
     EXPECT_TRUE(m_pDlg->Registry().ObjectList().isEmpty());
     EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     EXPECT_EQ(m_pDlg->ObjectListBox()->count(), 0);
     EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 0);
-    EXPECT_EQ(Zeroed(1, 1)->m_pFrame->m_nObjectNumber, 4);
+    EXPECT_EQ(Zeroed(1, 1)->Frame()->ObjectNumber(), 4);
 }
 
 // The selection can change while a box is open; clearing it afterwards takes
@@ -243,7 +243,7 @@ TEST_F(CompareTest, ClosingTheWindowDuringItsMessageBox)
     CEntryControlView* p3 = Zeroed(1, 1);
     RightClick(p1);
     RightClick(p2);
-    QPointer<CObjectFrame> pFrame3 = p3->m_pFrame;
+    QPointer<CObjectFrame> pFrame3 = p3->Frame();
     // The real box, so that the window is deleted inside its event loop.
     const MessageBoxHook hook = SetMessageBoxHook(nullptr);
     AnswerNextModal(

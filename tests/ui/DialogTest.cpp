@@ -184,7 +184,7 @@ TEST_F(DialogTest, EnterOutsideButtonsEscapeAndCloseEndTheDialogAfterTheObjects)
 {
     CEntryControlView* pView = Zeroed(2, 2);
     ASSERT_NE(pView, nullptr);
-    QPointer<CObjectFrame> pFrame = pView->m_pFrame;
+    QPointer<CObjectFrame> pFrame = pView->Frame();
 
     m_pDlg->RowsBox()->setFocus();
     QTest::keyClick(m_pDlg->RowsBox(), Qt::Key_Return);
@@ -260,7 +260,7 @@ TEST_F(DialogTest, RealMessageBoxBlocksOnlyTheMainDialog)
 {
     CEntryControlView* pView = Zeroed(2, 2);
     ASSERT_NE(pView, nullptr);
-    CObjectFrame* pFrame = pView->m_pFrame;
+    CObjectFrame* pFrame = pView->Frame();
     const int nObjectsBefore = int(m_pDlg->Registry().ObjectList().size());
 
     const MessageBoxHook hook = SetMessageBoxHook(nullptr);

@@ -24,7 +24,7 @@ QStringList ListEntries(const CHollastrinDlg& dlg)
 CEntryControlView* ObjectNumbered(const CHollastrinDlg& dlg, int nNumber)
 {
     for (CEntryControlView* pView : dlg.Registry().ObjectList())
-        if (pView->m_pFrame->m_nObjectNumber == nNumber)
+        if (pView->Frame()->ObjectNumber() == nNumber)
             return pView;
     return nullptr;
 }
@@ -68,8 +68,8 @@ TEST_F(UiTest, ClosedWindowsComeBackOneClosingAtATimeWithNumberNameCellsAndPlace
     CEntryControlView* pResult = Operate(IDC_TRP, pFirst);
     ASSERT_NE(pResult, nullptr);
     pFirst->Cell(0, 0).setText(QStringLiteral("1e3b"));
-    pFirst->m_pFrame->move(300, 400);
-    const QString title = pResult->m_pFrame->m_strTitle;
+    pFirst->Frame()->move(300, 400);
+    const QString title = pResult->Frame()->Title();
 
     CloseWindow(pFirst);
     CloseWindow(pResult);
@@ -78,14 +78,14 @@ TEST_F(UiTest, ClosedWindowsComeBackOneClosingAtATimeWithNumberNameCellsAndPlace
     ReopenKey(*m_pDlg);
     CEntryControlView* pBack = ObjectNumbered(*m_pDlg, 3);
     ASSERT_NE(pBack, nullptr);
-    EXPECT_EQ(pBack->m_pFrame->m_strTitle, title);
+    EXPECT_EQ(pBack->Frame()->Title(), title);
     EXPECT_EQ(CellTexts(pBack), (QStringList{QStringLiteral("1000"), QStringLiteral("2")}));
 
     ReopenKey(*m_pDlg);
     pBack = ObjectNumbered(*m_pDlg, 1);
     ASSERT_NE(pBack, nullptr);
     EXPECT_EQ(CellTexts(pBack), (QStringList{QStringLiteral("1e3b"), QStringLiteral("2")}));
-    EXPECT_EQ(pBack->m_pFrame->pos(), QPoint(300, 400));
+    EXPECT_EQ(pBack->Frame()->pos(), QPoint(300, 400));
     // In the list by number, where it was.
     EXPECT_EQ(ListEntries(*m_pDlg),
               (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
@@ -131,7 +131,7 @@ TEST_F(UiTest, AKeptSessionComesBackWithItsNumbersSelectionAndPlacesOnTheScreen)
 {
     CEntryControlView* pFirst = Zeroed(1, 2, {QStringLiteral("5"), QStringLiteral("x y")});
     CEntryControlView* pSecond = Zeroed(1, 2, {QStringLiteral("1"), QString()});
-    pFirst->m_pFrame->move(5000, -300);
+    pFirst->Frame()->move(5000, -300);
     RightClick(pSecond);
     RightClick(pFirst);
     KeptSession session = m_pDlg->Windows().CaptureSession();
@@ -147,7 +147,7 @@ TEST_F(UiTest, AKeptSessionComesBackWithItsNumbersSelectionAndPlacesOnTheScreen)
     EXPECT_EQ(pBack->SelIndex(), 1);
     EXPECT_EQ(ObjectNumbered(*m_pDlg, 2)->SelIndex(), 0);
     // Moved onto the (1024 x 768) screen, whole.
-    const QRect frame = pBack->m_pFrame->frameGeometry();
+    const QRect frame = pBack->Frame()->frameGeometry();
     EXPECT_TRUE(QRect(0, 0, 1024, 768).contains(frame)) << frame.x() << "," << frame.y();
     EXPECT_EQ(Name(Zeroed(1, 1)), QStringLiteral("3"));
 }

@@ -37,7 +37,7 @@ void Activate(QWidget* pWindow)
 // Ctrl+Space sent to the cell that has the focus in the object's window.
 void CtrlSpace(CEntryControlView* pView)
 {
-    Activate(pView->m_pFrame);
+    Activate(pView->Frame());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space, Qt::ControlModifier);
 }
 
@@ -113,10 +113,10 @@ TEST_F(KeyboardTest, EveryControlHasAnAccessibleName)
     EXPECT_EQ(AccessibleName(&pView->Cell(0, 0)), "Row 1, column 1 of object 2");
     EXPECT_EQ(AccessibleName(&pView->Cell(2, 3)), "Row 3, column 4 of object 2");
     EXPECT_EQ(AccessibleName(&pView->Cell(1, 2)), "Row 2, column 3 of object 2");
-    EXPECT_EQ(AccessibleName(pView->m_pRowLabels[2]), "Row 3");
-    EXPECT_EQ(AccessibleName(pView->m_pColLabels[3]), "Column 4");
+    EXPECT_EQ(AccessibleName(pView->RowLabel(2)), "Row 3");
+    EXPECT_EQ(AccessibleName(pView->ColLabel(3)), "Column 4");
     EXPECT_EQ(AccessibleName(pView), "Object 2");
-    EXPECT_EQ(AccessibleName(pView->m_pFrame), "2  [3X4]");
+    EXPECT_EQ(AccessibleName(pView->Frame()), "2  [3X4]");
 
     // A drop-down list is announced with its label (the relation that screen
     // readers on Linux follow) and by its own name elsewhere.
@@ -138,7 +138,7 @@ TEST_F(KeyboardTest, EveryControlHasAnAccessibleName)
         EXPECT_FALSE(AccessibleName(pChild).trimmed().isEmpty())
             << pChild->metaObject()->className();
     }
-    for (QWidget* pChild : pView->m_pFrame->findChildren<QWidget*>())
+    for (QWidget* pChild : pView->Frame()->findChildren<QWidget*>())
     {
         if (qobject_cast<QLineEdit*>(pChild) || qobject_cast<QLabel*>(pChild))
         {
@@ -166,7 +166,7 @@ TEST_F(KeyboardTest, F1OpensTheOneHelpWindowFromEveryWindow)
     closeHelp();
 
     // ...and from an object window, whose cell takes no character.
-    Activate(pView->m_pFrame);
+    Activate(pView->Frame());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
     QWidget* pHelp = HelpWindow();
     ASSERT_NE(pHelp, nullptr);
@@ -222,7 +222,7 @@ TEST_F(KeyboardTest, CommandKeysWorkFromEveryWindow)
 
     // Ctrl+L: the object list; the arrows choose without bringing anything
     // forward, Enter brings the chosen window forward and ends nothing.
-    Activate(LastObject()->m_pFrame);
+    Activate(LastObject()->Frame());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier);
     EXPECT_TRUE(Eventually([this] { return QApplication::activeWindow() == m_pDlg.get(); }));
     QListWidget* pList = m_pDlg->ObjectListBox();
@@ -231,14 +231,14 @@ TEST_F(KeyboardTest, CommandKeysWorkFromEveryWindow)
     EXPECT_EQ(pList->currentRow(), 1);
     EXPECT_EQ(QApplication::activeWindow(), m_pDlg.get());
     QTest::keyClick(pList, Qt::Key_Return);
-    EXPECT_TRUE(Eventually([p2] { return QApplication::activeWindow() == p2->m_pFrame; }));
+    EXPECT_TRUE(Eventually([p2] { return QApplication::activeWindow() == p2->Frame(); }));
     EXPECT_TRUE(m_pDlg->isVisible());
     EXPECT_TRUE(pList->selectedItems().isEmpty());
 
     // Ctrl+W closes the active window; Ctrl+Shift+W closes all.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier);
     EXPECT_EQ(ObjectCount(), 2);
-    Activate(p1->m_pFrame);
+    Activate(p1->Frame());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_W,
                     Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(ObjectCount(), 0);
@@ -305,14 +305,14 @@ TEST_F(ClipboardTest, CopyGivesEveryCellsTextAsShown)
     const QString middle = pView->Cell(1, 1).text();
     ASSERT_FALSE(first.isEmpty());
 
-    Activate(pView->m_pFrame);
+    Activate(pView->Frame());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_C,
                     Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               first + "\t\t1.23456789E+010\n1,5\t" + middle + "\t");
 
     CEntryControlView* pOne = Zeroed(1, 1);
-    Activate(pOne->m_pFrame);
+    Activate(pOne->Frame());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_C,
                     Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "");
@@ -325,7 +325,7 @@ TEST_F(ClipboardTest, PasteFillsFromTheFocusedCellAndClipsAtTheEdges)
     Fill(pView, "x");
     QGuiApplication::clipboard()->setText("a\tb\tc\nd\te\tf\ng\th\ti\n");
 
-    Activate(pView->m_pFrame);
+    Activate(pView->Frame());
     pView->Cell(1, 1).setFocus();
     QTest::keyClick(&pView->Cell(1, 1), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(Texts(pView), "x|x|x|x|a|b|x|d|e");
@@ -390,7 +390,7 @@ TEST_F(ClipboardTest, CtrlCAndCtrlVStayWithinOneCell)
     CEntryControlView* pView = Zeroed(2, 2);
     pView->Cell(0, 0).setText("12345");
     pView->Cell(1, 1).setText("ab");
-    Activate(pView->m_pFrame);
+    Activate(pView->Frame());
 
     CEntryControl& from = pView->Cell(0, 0);
     from.setFocus();

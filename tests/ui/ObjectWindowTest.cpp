@@ -63,10 +63,10 @@ TEST_F(ObjectWindowTest, SizeAndScrollBarsFollowTheShape)
     {
         CEntryControlView* pView = Zeroed(c.nRows, c.nCols);
         ASSERT_NE(pView, nullptr);
-        CObjectFrame* pFrame = pView->m_pFrame;
+        CObjectFrame* pFrame = pView->Frame();
         const std::string shape = std::to_string(c.nRows) + "x" + std::to_string(c.nCols);
         EXPECT_EQ(pFrame->frameGeometry().topLeft(),
-                  CObjectFrame::FramePosition(pFrame->m_nObjectNumber))
+                  CObjectFrame::FramePosition(pFrame->ObjectNumber()))
             << shape;
         EXPECT_EQ(pFrame->geometry().size(), QSize(c.w - 10, c.h - 29)) << shape;
         EXPECT_EQ(pView->geometry(), pFrame->rect()) << shape;
@@ -84,7 +84,7 @@ TEST_F(ObjectWindowTest, SizeAndScrollBarsFollowTheShape)
 TEST_F(ObjectWindowTest, MaximisingShowsTheWholeGridAndRestoringKeepsTheSize)
 {
     CEntryControlView* pView = Zeroed(4, 4);
-    CObjectFrame* pFrame = pView->m_pFrame;
+    CObjectFrame* pFrame = pView->Frame();
     pFrame->showMaximized();
     EXPECT_TRUE(Eventually([&] { return pFrame->isMaximized(); }));
     EXPECT_TRUE(Eventually([&] { return pFrame->width() > 600; }));
@@ -99,7 +99,7 @@ TEST_F(ObjectWindowTest, MaximisingShowsTheWholeGridAndRestoringKeepsTheSize)
 
 TEST_F(ObjectWindowTest, ASizeOtherThanTheNormalOneIsPutBackThreeTimesAtMost)
 {
-    CObjectFrame* pFrame = Zeroed(4, 4)->m_pFrame;
+    CObjectFrame* pFrame = Zeroed(4, 4)->Frame();
     const QSize normal = pFrame->size();
     const QSize dragged = normal + QSize(60, 45);
     // What a border drag does where the size steps are ignored.
@@ -122,40 +122,40 @@ TEST_F(ObjectWindowTest, CascadePositions)
     for (int k = 1; k <= 11; ++k)
         ASSERT_NE(Zeroed(1, 1), nullptr);
     const auto& list = m_pDlg->Registry().ObjectList();
-    EXPECT_EQ(list.at(0)->m_pFrame->frameGeometry().topLeft(), QPoint(231, 2));
-    EXPECT_EQ(list.at(1)->m_pFrame->frameGeometry().topLeft(), QPoint(236, 37));
-    EXPECT_EQ(list.at(9)->m_pFrame->frameGeometry().topLeft(), QPoint(276, 317));
-    EXPECT_EQ(list.at(10)->m_pFrame->frameGeometry().topLeft(), QPoint(231, 2));
+    EXPECT_EQ(list.at(0)->Frame()->frameGeometry().topLeft(), QPoint(231, 2));
+    EXPECT_EQ(list.at(1)->Frame()->frameGeometry().topLeft(), QPoint(236, 37));
+    EXPECT_EQ(list.at(9)->Frame()->frameGeometry().topLeft(), QPoint(276, 317));
+    EXPECT_EQ(list.at(10)->Frame()->frameGeometry().topLeft(), QPoint(231, 2));
 }
 
 TEST_F(ObjectWindowTest, TitlesAndNamesOfZeroedResultAndLoadedObjects)
 {
     CEntryControlView* p1 = Zeroed(2, 3);
     CEntryControlView* p2 = Zeroed(2, 3);
-    EXPECT_EQ(p1->m_pFrame->windowTitle(), "1  [2X3]");
-    EXPECT_EQ(p1->m_pFrame->m_strName, "1");
-    EXPECT_EQ(p1->m_pFrame->m_nObjectNumber, 1);
-    EXPECT_EQ(p2->m_pFrame->m_nObjectNumber, 2);
+    EXPECT_EQ(p1->Frame()->windowTitle(), "1  [2X3]");
+    EXPECT_EQ(p1->Frame()->Name(), "1");
+    EXPECT_EQ(p1->Frame()->ObjectNumber(), 1);
+    EXPECT_EQ(p2->Frame()->ObjectNumber(), 2);
 
     CEntryControlView* pThirds = Zeroed(2, 2, {"0.333333333333333", "0", "0", "12345678901"});
     CEntryControlView* p3 = Operate(IDC_ADD, pThirds, Zeroed(2, 2));
     ASSERT_NE(p3, nullptr);
-    EXPECT_EQ(p3->m_pFrame->windowTitle(), "5  Add(3,4)  [2X2]");
-    EXPECT_EQ(p3->m_pFrame->m_strName, "Add(3,4)");
+    EXPECT_EQ(p3->Frame()->windowTitle(), "5  Add(3,4)  [2X2]");
+    EXPECT_EQ(p3->Frame()->Name(), "Add(3,4)");
     EXPECT_EQ(p3->Cell(0, 0).text(), "0.3333333333");
     EXPECT_EQ(p3->Cell(0, 1).text(), "0");
     EXPECT_EQ(p3->Cell(1, 1).text(), "1.23456789E+010");
 
     CEntryControlView* p4 = Operate(IDC_TRP, p3);
     ASSERT_NE(p4, nullptr);
-    EXPECT_EQ(p4->m_pFrame->m_strName, "Trp(Add(3,4))");
+    EXPECT_EQ(p4->Frame()->Name(), "Trp(Add(3,4))");
 
     const QString path = PathOf("some file.txt");
     WriteBytes(path, "2 3 |\r\n0 -2.5 0 |\r\n0 0 0 |\r\n");
     CEntryControlView* p7 = Load(path);
     ASSERT_NE(p7, nullptr);
-    EXPECT_EQ(p7->m_pFrame->windowTitle(), "7  " + path + "  [2X3]");
-    EXPECT_EQ(p7->m_pFrame->m_strName, "7");
+    EXPECT_EQ(p7->Frame()->windowTitle(), "7  " + path + "  [2X3]");
+    EXPECT_EQ(p7->Frame()->Name(), "7");
     EXPECT_EQ(p7->Cell(0, 1).text(), "-2.5");
     EXPECT_EQ(p7->m_pValues[0][1], -2.5);
     EXPECT_EQ(m_pDlg->ObjectListBox()->item(6)->text(), "7");
@@ -165,7 +165,7 @@ TEST_F(ObjectWindowTest, TitlesAndNamesOfZeroedResultAndLoadedObjects)
     const QString oddPath = PathOf("a[*]b [*][*]%1&c.txt");
     WriteBytes(oddPath, "1 1 |\r\n0 |\r\n");
     ASSERT_NE(Load(oddPath), nullptr);
-    EXPECT_EQ(LastObject()->m_pFrame->windowHandle()->title(), "8  " + oddPath + "  [1X1]");
+    EXPECT_EQ(LastObject()->Frame()->windowHandle()->title(), "8  " + oddPath + "  [1X1]");
 
     // A narrow window's whole title: the tooltip of its background and
     // labels (not of its cells), and its accessible name.
@@ -174,7 +174,7 @@ TEST_F(ObjectWindowTest, TitlesAndNamesOfZeroedResultAndLoadedObjects)
     ASSERT_NE(p9, nullptr);
     const QString title = "10  Mul(Trp(Add(3,4)),9)  [2X1]";
     for (QWidget* pWidget :
-         {static_cast<QWidget*>(p9->viewport()), static_cast<QWidget*>(p9->m_pColLabels[0])})
+         {static_cast<QWidget*>(p9->viewport()), static_cast<QWidget*>(p9->ColLabel(0))})
     {
         QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), pWidget->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(pWidget, &tip);
@@ -189,7 +189,7 @@ TEST_F(ObjectWindowTest, TitlesAndNamesOfZeroedResultAndLoadedObjects)
     QApplication::sendEvent(&p9->Cell(0, 0), &cellTip);
     QTest::qWait(20);
     EXPECT_FALSE(QToolTip::isVisible());
-    EXPECT_EQ(p9->m_pFrame->accessibleName(), title);
+    EXPECT_EQ(p9->Frame()->accessibleName(), title);
 }
 
 TEST_F(ObjectWindowTest, LabelsAndBlankCells)
@@ -197,13 +197,13 @@ TEST_F(ObjectWindowTest, LabelsAndBlankCells)
     const int nCellsBefore = g_nNextCellID;
     CEntryControlView* pView = Zeroed(12, 2);
     EXPECT_EQ(g_nNextCellID, nCellsBefore + 24);
-    EXPECT_EQ(pView->m_pRowLabels[0]->text(), "1  ");
-    EXPECT_EQ(pView->m_pRowLabels[11]->text(), "12 ");
-    EXPECT_EQ(pView->m_pColLabels[1]->text(), "2  ");
-    EXPECT_EQ(pView->m_pRowLabels[1]->geometry(), QRect(4, 63, 16, 16));
-    EXPECT_EQ(pView->m_pColLabels[1]->geometry(), QRect(208, 5, 16, 15));
+    EXPECT_EQ(pView->RowLabel(0)->text(), "1  ");
+    EXPECT_EQ(pView->RowLabel(11)->text(), "12 ");
+    EXPECT_EQ(pView->ColLabel(1)->text(), "2  ");
+    EXPECT_EQ(pView->RowLabel(1)->geometry(), QRect(4, 63, 16, 16));
+    EXPECT_EQ(pView->ColLabel(1)->geometry(), QRect(208, 5, 16, 15));
     EXPECT_EQ(pView->Cell(1, 1).geometry(), QRect(157, 61, 117, 19));
-    EXPECT_EQ(pView->Cell(1, 1).m_nIndex, 3);
+    EXPECT_EQ(pView->Cell(1, 1).Index(), 3);
     EXPECT_TRUE(pView->Cell(11, 1).text().isEmpty());
     EXPECT_EQ(pView->Cell(0, 0).font().pixelSize(), pView->logicalDpiY() * 8 / 72);
     EXPECT_EQ(pView->Cell(0, 0).font().weight(), QFont::Medium);
@@ -217,7 +217,7 @@ TEST_F(ObjectWindowTest, LabelsAndBlankCells)
 TEST_F(ObjectWindowTest, TabAndShiftTabWalkForwardAndWrap)
 {
     CEntryControlView* pView = Zeroed(2, 3);
-    CObjectFrame* pFrame = pView->m_pFrame;
+    CObjectFrame* pFrame = pView->Frame();
     for (int i = 0; i < 2; ++i)
         for (int j = 0; j < 3; ++j)
             pView->Cell(i, j).setText(QString::number(10 * i + j + 1));
@@ -247,16 +247,16 @@ TEST_F(ObjectWindowTest, TabAndShiftTabWalkForwardAndWrap)
     pOne->Cell(0, 0).setText("5");
     pOne->Cell(0, 0).deselect();
     QTest::keyClick(&pOne->Cell(0, 0), Qt::Key_Tab);
-    EXPECT_EQ(pOne->m_pFrame->focusWidget(), &pOne->Cell(0, 0));
+    EXPECT_EQ(pOne->Frame()->focusWidget(), &pOne->Cell(0, 0));
     EXPECT_EQ(pOne->Cell(0, 0).selectedText(), "5");
 
     CEntryControlView* pColumn = Zeroed(3, 1);
     pColumn->Cell(2, 0).OnChar(9, 1, 0);
-    EXPECT_EQ(pColumn->m_pFrame->focusWidget(), &pColumn->Cell(0, 0));
+    EXPECT_EQ(pColumn->Frame()->focusWidget(), &pColumn->Cell(0, 0));
     // Any key that produces the tab character moves on too (Ctrl+I).
     QTest::sendKeyEvent(QTest::Click, &pColumn->Cell(0, 0), Qt::Key_I, QStringLiteral("\t"),
                         Qt::ControlModifier);
-    EXPECT_EQ(pColumn->m_pFrame->focusWidget(), &pColumn->Cell(1, 0));
+    EXPECT_EQ(pColumn->Frame()->focusWidget(), &pColumn->Cell(1, 0));
     EXPECT_TRUE(pColumn->Cell(0, 0).text().isEmpty());
     // Text from an input method goes in as the edit field takes it.
     QInputMethodEvent commit;
@@ -268,8 +268,8 @@ TEST_F(ObjectWindowTest, TabAndShiftTabWalkForwardAndWrap)
 TEST_F(ObjectWindowTest, CellKeysNeverScrollAndTheFocusedCellIsAlwaysInView)
 {
     CEntryControlView* pView = Zeroed(20, 20);
-    pView->m_pFrame->activateWindow();
-    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pView->m_pFrame; }));
+    pView->Frame()->activateWindow();
+    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pView->Frame(); }));
     QScrollBar* pH = pView->horizontalScrollBar();
     QScrollBar* pV = pView->verticalScrollBar();
     CEntryControl& first = pView->Cell(0, 0);
@@ -280,7 +280,7 @@ TEST_F(ObjectWindowTest, CellKeysNeverScrollAndTheFocusedCellIsAlwaysInView)
         QTest::keyClick(&first, key);
         EXPECT_EQ(pV->value(), 0) << key;
         EXPECT_EQ(pH->value(), 0) << key;
-        EXPECT_EQ(pView->m_pFrame->focusWidget(), &first) << key;
+        EXPECT_EQ(pView->Frame()->focusWidget(), &first) << key;
     }
 
     auto shown = [pView](int i, int j)
@@ -291,36 +291,36 @@ TEST_F(ObjectWindowTest, CellKeysNeverScrollAndTheFocusedCellIsAlwaysInView)
     auto inView = [&](int i, int j) { return pView->viewport()->rect().contains(shown(i, j)); };
     // Tab walks out of the visible part; the grid follows just far enough.
     for (int j = 0; j < 19; ++j)
-        QTest::keyClick(pView->m_pFrame->focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(pView->Frame()->focusWidget(), Qt::Key_Tab);
     EXPECT_TRUE(inView(0, 19));
     EXPECT_EQ(shown(0, 19).right(), pView->viewport()->rect().right());
     EXPECT_GT(pH->value(), 0);
     // A cell of the first column brings the row numbers into view.
-    QTest::keyClick(pView->m_pFrame->focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(pView->Frame()->focusWidget(), Qt::Key_Tab);
     EXPECT_TRUE(inView(1, 0));
     EXPECT_EQ(pH->value(), 0);
     for (int n = 0; n < 20 * 19 - 1; ++n)
-        QTest::keyClick(pView->m_pFrame->focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(pView->Frame()->focusWidget(), Qt::Key_Tab);
     EXPECT_TRUE(inView(19, 19));
     EXPECT_GT(pV->value(), 0);
     // Wrapping around, and coming back to the window, show the grid's
     // top-left corner with both rows of numbers.
-    QTest::keyClick(pView->m_pFrame->focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(pView->Frame()->focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QPoint(pH->value(), pV->value()), QPoint(0, 0));
     pH->setValue(pH->maximum());
     pV->setValue(pV->maximum());
-    pView->m_pFrame->OnSetFocus();
+    pView->Frame()->OnSetFocus();
     EXPECT_EQ(QPoint(pH->value(), pV->value()), QPoint(0, 0));
 
     // On a grid wider than it is tall, every cell of the first row brings
     // the column numbers along, however far right it lies.
     CEntryControlView* pWide = Zeroed(8, 20);
-    pWide->m_pFrame->activateWindow();
-    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pWide->m_pFrame; }));
+    pWide->Frame()->activateWindow();
+    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pWide->Frame(); }));
     pWide->Cell(0, 14).setFocus();
     pWide->verticalScrollBar()->setValue(pWide->verticalScrollBar()->maximum());
     QTest::keyClick(&pWide->Cell(0, 14), Qt::Key_Tab);
-    EXPECT_EQ(pWide->m_pFrame->focusWidget(), &pWide->Cell(0, 15));
+    EXPECT_EQ(pWide->Frame()->focusWidget(), &pWide->Cell(0, 15));
     EXPECT_EQ(pWide->verticalScrollBar()->value(), 0);
 }
 
@@ -329,7 +329,7 @@ TEST_F(ObjectWindowTest, ScrollStepsAreTenthsOfTheGrid)
     // 20 x 20: the grid is 2665 x 745 pixels; pages of 266 and 74, lines of
     // 26 and 7, after every size change; the thumbs show the visible part.
     CEntryControlView* pView = Zeroed(20, 20);
-    CObjectFrame* pFrame = pView->m_pFrame;
+    CObjectFrame* pFrame = pView->Frame();
     auto check = [&]
     {
         for (auto [pBar, nPage, nLine] : {std::tuple{pView->horizontalScrollBar(), 266, 26},
@@ -362,11 +362,11 @@ TEST_F(ObjectWindowTest, ScrollStepsAreTenthsOfTheGrid)
 TEST_F(ObjectWindowTest, ClickingTheBackgroundLeavesTheFocusInItsCell)
 {
     CEntryControlView* pView = Zeroed(2, 2);
-    pView->m_pFrame->activateWindow();
-    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pView->m_pFrame; }));
+    pView->Frame()->activateWindow();
+    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pView->Frame(); }));
     pView->Cell(1, 1).setFocus();
     QTest::mouseClick(pView->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
-    QTest::mouseClick(pView->m_pRowLabels[0], Qt::LeftButton);
+    QTest::mouseClick(pView->RowLabel(0), Qt::LeftButton);
     RightClick(pView);
     EXPECT_EQ(pView->IsSelected(), 1);
     EXPECT_EQ(QApplication::focusWidget(), &pView->Cell(1, 1));
@@ -379,10 +379,10 @@ TEST_F(ObjectWindowTest, ActivatingAWindowFocusesTheFirstCellWithItsTextSelected
     p1->Cell(0, 0).setText("3.5");
     p1->Cell(1, 1).setFocus();
     p1->Cell(1, 1).deselect();
-    p2->m_pFrame->activateWindow();
-    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == p2->m_pFrame; }));
-    p1->m_pFrame->activateWindow();
-    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == p1->m_pFrame; }));
+    p2->Frame()->activateWindow();
+    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == p2->Frame(); }));
+    p1->Frame()->activateWindow();
+    EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == p1->Frame(); }));
     EXPECT_TRUE(Eventually([&] { return QApplication::focusWidget() == &p1->Cell(0, 0); }));
     EXPECT_EQ(p1->Cell(0, 0).selectedText(), "3.5");
 }
@@ -416,7 +416,7 @@ TEST_F(ObjectWindowTest, SelectionRulesAndTheirMessage)
     QTest::mouseClick(&p1->Cell(0, 0), Qt::RightButton);
     EXPECT_EQ(p1->IsSelected(), 0);
     // A click on a label is a click on the background.
-    QTest::mouseClick(p1->m_pRowLabels[0], Qt::RightButton);
+    QTest::mouseClick(p1->RowLabel(0), Qt::RightButton);
     ExpectBox(MessageText::kTwoAlreadySelected);
     // A quick second right click, which the toolkit calls a double click,
     // deselects what the first selected.
@@ -431,11 +431,11 @@ TEST_F(ObjectWindowTest, SelectionRulesAndTheirMessage)
     // Closing the window of entry 0 leaves the other selected, as entry 0,
     // and tells it so.
     EXPECT_EQ(p3->SelectionText(), "Selected, second operand");
-    p2->m_pFrame->close();
+    p2->Frame()->close();
     EXPECT_EQ(sel, QList<CEntryControlView*>{p3});
     EXPECT_EQ(p3->SelIndex(), 0);
     EXPECT_EQ(p3->SelectionText(), "Selected, first operand");
-    EXPECT_EQ(p3->m_pFrame->accessibleDescription(), "Selected, first operand");
+    EXPECT_EQ(p3->Frame()->accessibleDescription(), "Selected, first operand");
     EXPECT_EQ(m_pDlg->Registry().ObjectList(), (QList<CEntryControlView*>{p1, p3}));
     EXPECT_EQ(p3->ListIndex(), 1);
     EXPECT_EQ(m_pDlg->ObjectListBox()->item(1)->text(), "3");
@@ -456,14 +456,14 @@ TEST_F(ObjectWindowTest, HighlightCoversTheGridWhateverTheScrollPosition)
     const QSize vp = pView->viewport()->size();
     EXPECT_EQ(colourAt(QPoint(vp.width() - 2, vp.height() - 2)), selected);
     // The labels: their rectangle in the dark brush, the digits on the light.
-    const QImage label = pView->m_pRowLabels[4]->grab().toImage();
+    const QImage label = pView->RowLabel(4)->grab().toImage();
     EXPECT_EQ(label.pixelColor(0, 15), QColor(0, 100, 120));
 
     m_pDlg->DeselectOne();
     EXPECT_EQ(pView->IsSelected(), 0);
     EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     EXPECT_EQ(colourAt(QPoint(vp.width() - 2, vp.height() - 2)), Metrics::ButtonFace());
-    EXPECT_EQ(pView->m_pRowLabels[4]->grab().toImage().pixelColor(0, 15), Metrics::ButtonFace());
+    EXPECT_EQ(pView->RowLabel(4)->grab().toImage().pixelColor(0, 15), Metrics::ButtonFace());
 }
 
 TEST_F(ObjectWindowTest, ReadingCells)
@@ -523,7 +523,7 @@ TEST_F(ObjectWindowTest, ClosingAWindowUpdatesEveryListAtOnce)
     CEntryControlView* p1 = Zeroed(2, 2);
     CEntryControlView* p2 = Zeroed(3, 3);
     CEntryControlView* p3 = Zeroed(1, 4);
-    QPointer<CObjectFrame> pFrame2 = p2->m_pFrame;
+    QPointer<CObjectFrame> pFrame2 = p2->Frame();
     pFrame2->close();
     EXPECT_EQ(m_pDlg->Registry().ObjectList(), (QList<CEntryControlView*>{p1, p3}));
     EXPECT_EQ(p3->ListIndex(), 1);
