@@ -33,6 +33,7 @@ QWidget* CreateCombo(QDialog* pDialog, QRect& rect)
 QWidget* CreateButton(QDialog* pDialog, const SControlRow& row, EButtonFocus focus)
 {
     auto* pButton = new QPushButton(row.text, pDialog);
+    pButton->setObjectName(QStringLiteral("button") + QString(row.text).remove(QLatin1Char(' ')));
     pButton->setAutoDefault(false);
     pButton->setFocusPolicy(focus == EButtonFocus::Tab ? Qt::StrongFocus : Qt::ClickFocus);
     if (!row.description.isEmpty())
@@ -49,6 +50,7 @@ QWidget* CreateButton(QDialog* pDialog, const SControlRow& row, EButtonFocus foc
 QWidget* CreateList(QDialog* pDialog)
 {
     auto* pList = new QListWidget(pDialog);
+    pList->setObjectName(QStringLiteral("listObjects")); // the one list box: the open objects
     pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     pList->setFocusPolicy(Qt::ClickFocus);
     pList->setUniformItemSizes(true);
@@ -115,6 +117,27 @@ QWidget* CreateControl(QDialog* pDialog, const SControlRow& row, EButtonFocus fo
     if (row.kind == EControlKind::Group)
         pControl->lower(); // a frame behind the controls it groups
     return pControl;
+}
+
+void NameDropDownLists(QDialog* pDialog)
+{
+    const QList<QLabel*> labels = pDialog->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+    for (QComboBox* pCombo : pDialog->findChildren<QComboBox*>(Qt::FindDirectChildrenOnly))
+    {
+        const QRect box = pCombo->geometry();
+        const QLabel* pAbove = nullptr;
+        for (const QLabel* pLabel : labels)
+        {
+            const QRect label = pLabel->geometry();
+            if (label.bottom() < box.top() && label.left() <= box.center().x() &&
+                box.center().x() <= label.right() &&
+                (!pAbove || label.bottom() > pAbove->geometry().bottom()))
+                pAbove = pLabel;
+        }
+        if (pAbove)
+            pCombo->setObjectName(QStringLiteral("list") +
+                                  pAbove->text().section(QLatin1Char(' '), -1));
+    }
 }
 
 void FitDropDownList(QComboBox* pCombo)

@@ -51,7 +51,7 @@ protected:
     {
         RightClick(pView);
         m_choices.append(path);
-        m_pDlg->OnFileSave();
+        PressButton("buttonFileSave");
     }
 
     CEntryControlView* LoadBytes(const QByteArray& bytes)
@@ -96,12 +96,12 @@ TEST_F(FileCommandsTest, SaveSelectionRulesAndCancel)
 {
     CEntryControlView* p1 = Zeroed(1, 1, {"1"});
     CEntryControlView* p2 = Zeroed(1, 1, {"2"});
-    m_pDlg->OnFileSave();
+    PressButton("buttonFileSave");
     EXPECT_EQ(m_messages, QStringList{MessageText::kSelectOne});
 
     RightClick(p1);
     RightClick(p2);
-    m_pDlg->OnFileSave();
+    PressButton("buttonFileSave");
     EXPECT_EQ(m_messages.last(), MessageText::kOnlyOne);
     EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     EXPECT_TRUE(m_kinds.isEmpty());
@@ -109,7 +109,7 @@ TEST_F(FileCommandsTest, SaveSelectionRulesAndCancel)
     // Cancelled: nothing written, nothing said, the object deselected.
     RightClick(p1);
     m_choices.append(std::nullopt);
-    m_pDlg->OnFileSave();
+    PressButton("buttonFileSave");
     EXPECT_EQ(m_messages.size(), 2);
     EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
@@ -117,7 +117,7 @@ TEST_F(FileCommandsTest, SaveSelectionRulesAndCancel)
     // A cancelled load changes nothing, the selection included.
     RightClick(p2);
     m_choices.append(std::nullopt);
-    m_pDlg->OnFileLoad();
+    PressButton("buttonFileLoad");
     EXPECT_EQ(ObjectCount(), 2);
     EXPECT_EQ(m_pDlg->Registry().SelectedList(), QList<CEntryControlView*>{p2});
 }
@@ -398,7 +398,7 @@ TEST_F(FileCommandsTest, FilesNamedAtTheStartOrDroppedOpenInTurn)
 
     // A drop of two files opens both, once the drop has ended; a drop with
     // no local file is not taken.
-    m_pDlg->OnCloseAllObjects();
+    PressButton("buttonCloseAllObjects");
     m_messages.clear();
     QMimeData web;
     web.setUrls({QUrl("https://example.org/object.txt")});
@@ -519,7 +519,7 @@ TEST_F(FileCommandsTest, HundredRowsAreSavedButNotLoaded)
     CEntryControlView* pRow = LoadBytes("1 100 |\r\n" + QByteArray("3 ").repeated(100) + "|\r\n");
     ASSERT_NE(pRow, nullptr);
     RightClick(pRow);
-    m_pDlg->OnTrp();
+    PressButton("buttonTrp");
     const QString path = PathOf("column.txt");
     Save(LastObject(), path);
     EXPECT_TRUE(m_messages.isEmpty());
@@ -555,7 +555,7 @@ TEST_F(FileCommandsTest, RoundTripGivesIdenticalObjects)
     {
         m_pDlg->RowsBox()->setCurrentIndex(size[0] - 1);
         m_pDlg->ColsBox()->setCurrentIndex(size[1] - 1);
-        m_pDlg->OnRandomObject();
+        PressButton("buttonRandomObject");
         originals.append(LastObject());
     }
     originals.append(Zeroed(2, 3, {"-0", "1e-300", "-1.5e308", "123456.7891", "", "4.9e-324"}));
@@ -567,7 +567,7 @@ TEST_F(FileCommandsTest, RoundTripGivesIdenticalObjects)
         ASSERT_NE(pLoaded, nullptr) << k;
         RightClick(originals.at(k));
         RightClick(pLoaded);
-        m_pDlg->OnCmp();
+        PressButton("buttonCmp");
         EXPECT_EQ(m_messages.last(), MessageText::kIdentical) << k;
     }
     EXPECT_EQ(m_messages.size(), originals.size());
@@ -655,13 +655,13 @@ TEST_F(RealFileDialogTest, SaveAndLoadThroughTheDialogs)
             ChooseInDialog(pDialog, path);
         });
     m_choices.clear();
-    m_pDlg->OnFileLoad();
+    PressButton("buttonFileLoad");
     ASSERT_EQ(ObjectCount(), 2);
     EXPECT_EQ(CellTexts(LastObject()), (QStringList{"1", "2"}));
 
     // Cancelled: nothing opens.
     Answer<QFileDialog>([](QFileDialog* pDialog) { pDialog->reject(); });
-    m_pDlg->OnFileLoad();
+    PressButton("buttonFileLoad");
     EXPECT_EQ(ObjectCount(), 2);
 }
 
@@ -679,7 +679,7 @@ TEST_F(RealFileDialogTest, RefusedFileShowsItsBox)
             shown = pBox->text();
             pBox->accept();
         });
-    m_pDlg->OnFileLoad();
+    PressButton("buttonFileLoad");
     EXPECT_EQ(shown, FormatMessage(path));
     EXPECT_EQ(ObjectCount(), 0);
 }

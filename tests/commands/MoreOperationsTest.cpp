@@ -20,7 +20,9 @@ class MoreOperationsTest : public CommandsTest
 protected:
     CMoreOperationsDlg* Open()
     {
-        m_pDlg->OnMoreOperations();
+        if (!m_pDlg->MoreOperationsWindow() || !m_pDlg->MoreOperationsWindow()->isVisible())
+            PressKeys(m_pDlg.get(), QKeySequence(QString::fromUtf8(kMoreOperationsKey),
+                                                 QKeySequence::PortableText));
         return m_pDlg->MoreOperationsWindow();
     }
     // Clicks a button of the window; returns the newest object afterwards.
@@ -60,19 +62,7 @@ TEST_F(MoreOperationsTest, OpensOnceFromTheMenuAndTheKeyBesideTheDialog)
     // Closed, then opened again from the context menu: the same window.
     pMore->close();
     EXPECT_FALSE(pMore->isVisible());
-    QTimer::singleShot(0,
-                       []
-                       {
-                           auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-                           ASSERT_NE(pMenu, nullptr);
-                           for (QAction* pAction : pMenu->actions())
-                               if (pAction->text() == "&More Operations...")
-                                   pAction->trigger();
-                           pMenu->close();
-                       });
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
-                            m_pDlg->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(m_pDlg.get(), &event);
+    ChooseFromContextMenu("&More Operations...");
     EXPECT_EQ(m_pDlg->MoreOperationsWindow(), pMore);
     EXPECT_TRUE(pMore->isVisible());
     EXPECT_EQ(m_pDlg->findChildren<CMoreOperationsDlg*>().size(), 1);

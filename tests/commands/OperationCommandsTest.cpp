@@ -200,7 +200,7 @@ TEST_F(ResultValuesTest, TwoObjectCommandsInOrderOfSelection)
     // clang-format on
     for (const Case& c : cases)
     {
-        m_pDlg->OnCloseAllObjects();
+        PressButton("buttonCloseAllObjects");
         const int nFirst = m_pDlg->Registry().NextObjectNumber();
         CEntryControlView* p1 = Zeroed(c.nRows1, c.nCols1, c.cells1);
         CEntryControlView* p2 = Zeroed(c.nRows2, c.nCols2, c.cells2);
@@ -221,15 +221,15 @@ TEST_F(ResultValuesTest, NamesNest)
     CEntryControlView* p2 = Zeroed(2, 2, {"1", "0", "0", "1"});
     RightClick(p1);
     RightClick(p2);
-    m_pDlg->OnAdd();
+    PressButton("buttonAdd");
     CEntryControlView* pSum = LastObject();
     CEntryControlView* p4 = Zeroed(2, 2, {"1", "0", "0", "1"});
     RightClick(pSum);
     RightClick(p4);
-    m_pDlg->OnMul();
+    PressButton("buttonMul");
     EXPECT_EQ(Name(LastObject()), "Mul(Add(1,2),4)");
     RightClick(LastObject());
-    m_pDlg->OnTrp();
+    PressButton("buttonTrp");
     EXPECT_EQ(Name(LastObject()), "Trp(Mul(Add(1,2),4))");
     EXPECT_EQ(CellTexts(LastObject()), (QStringList{"2", "3", "2", "5"}));
 }
@@ -246,7 +246,7 @@ TEST_F(ResultValuesTest, MulCases)
     {
         RightClick(a);
         RightClick(b);
-        m_pDlg->OnMul();
+        PressButton("buttonMul");
         return LastObject();
     };
     // A number first, then a number second: same values, named by selection.
@@ -304,7 +304,7 @@ TEST_F(ResultValuesTest, SlvShapeMessagesComeBeforeCells)
         const int nBefore = ObjectCount();
         RightClick(p1);
         RightClick(p2);
-        m_pDlg->OnSlv();
+        PressButton("buttonSlv");
         EXPECT_EQ(m_messages, QStringList{c.pMessage});
         EXPECT_EQ(ObjectCount(), nBefore);
         EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
@@ -347,7 +347,7 @@ TEST_F(ResultValuesTest, EngineMessagesAreShown)
     for (const Case& c : cases)
     {
         m_messages.clear();
-        m_pDlg->OnCloseAllObjects();
+        PressButton("buttonCloseAllObjects");
         RightClick(Zeroed(c.nRows1, c.nCols1, c.cells1));
         if (c.nRows2 > 0)
             RightClick(Zeroed(c.nRows2, c.nCols2, c.cells2));
@@ -374,9 +374,9 @@ TEST_F(ResultValuesTest, BudgetMessageFromAResult)
     // Two more cells, and even one more, are too many.
     RightClick(p1);
     RightClick(p2);
-    m_pDlg->OnAdd();
+    PressButton("buttonAdd");
     RightClick(p1);
-    m_pDlg->OnMag();
+    PressButton("buttonMag");
     EXPECT_EQ(m_messages, (QStringList{MessageText::kBudgetReached, MessageText::kBudgetReached}));
     EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 4999);
     EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), nNext);
@@ -384,7 +384,7 @@ TEST_F(ResultValuesTest, BudgetMessageFromAResult)
 
     CloseWindow(LastObject());
     RightClick(p1);
-    m_pDlg->OnMag();
+    PressButton("buttonMag");
     EXPECT_EQ(Name(LastObject()), "Mag(1)");
     EXPECT_EQ(LastObject()->Frame()->ObjectNumber(), nNext);
 }
@@ -400,7 +400,7 @@ TEST_F(ChangesUnderABoxTest, OperandWindowClosedWhileTheMessageIsOpen)
     RightClick(p1);
     RightClick(p2);
     WhileNextBoxOpen([&] { CloseWindow(p2); });
-    m_pDlg->OnAdd();
+    PressButton("buttonAdd");
     EXPECT_TRUE(pGone.isNull());
     EXPECT_EQ(m_messages, QStringList{MessageText::kIllegalCharacter});
     EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
@@ -418,7 +418,7 @@ TEST_F(ChangesUnderABoxTest, SelectionChangedWhileTheMessageIsOpen)
     // are cleared at the end.
     RightClick(p1);
     WhileNextBoxOpen([&] { RightClick(p3); });
-    m_pDlg->OnDet();
+    PressButton("buttonDet");
     EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     EXPECT_EQ(p1->IsSelected() + p3->IsSelected(), 0);
 
@@ -431,7 +431,7 @@ TEST_F(ChangesUnderABoxTest, SelectionChangedWhileTheMessageIsOpen)
             CloseWindow(p1);
             RightClick(p3);
         });
-    m_pDlg->OnSlv();
+    PressButton("buttonSlv");
     EXPECT_EQ(m_messages.last(), MessageText::kSolveFirstNotSquare);
     EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     EXPECT_EQ(p2->IsSelected() + p3->IsSelected(), 0);
@@ -440,7 +440,7 @@ TEST_F(ChangesUnderABoxTest, SelectionChangedWhileTheMessageIsOpen)
     RightClick(p2);
     RightClick(p3);
     WhileNextBoxOpen([&] { RightClick(p2); });
-    m_pDlg->OnInv();
+    PressButton("buttonInv");
     EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
     EXPECT_EQ(p3->IsSelected(), 0);
 }

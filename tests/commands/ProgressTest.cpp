@@ -268,7 +268,7 @@ TEST_F(ProgressTest, OperandWindowClosedMeanwhile)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(testing::Message() << c.closed << ' ' << c.bCancel);
-        m_pDlg->OnCloseAllObjects();
+        PressButton("buttonCloseAllObjects");
         MakePowOperands(kModerateExponent);
         const QString expectedName = QString("Pow(%1,%2)").arg(nNext).arg(nNext + 1);
         nNext += 2;

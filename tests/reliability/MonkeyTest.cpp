@@ -154,6 +154,7 @@ private:
     void FillBudget();
     void Type();
     void RightClick();
+    static void ClickRight(CEntryControlView* pView);
     // The button given, or any of the operations and Cmp.
     void PressOperation(int nID = 0);
     // Selects one or two objects afresh, as a user about to compute does.
@@ -359,26 +360,33 @@ void CMonkey::RightClick()
     CEntryControlView* pView = AnyObject();
     if (!pView)
         return;
-    if (Chance(0.25))
-    {
-        Log("mouse right click on " + Describe(pView));
-        // The press may show a box, during which the window may be closed:
-        // the release then goes nowhere.
-        QPointer<QWidget> pViewport = pView->viewport();
-        QTest::mousePress(pViewport, Qt::RightButton, {}, QPoint(2, 2));
-        if (pViewport)
-            QTest::mouseRelease(pViewport, Qt::RightButton, {}, QPoint(2, 2));
-    }
-    else if (Chance(0.1))
+    if (!Chance(0.25) && Chance(0.1))
     {
         Log("Ctrl+Space in " + Describe(pView));
-        pView->Frame()->OnSelectKey();
+        Activate(pView->Frame());
+        // As with the click below: the box the key may show can outlive
+        // the cell that had the focus.
+        QPointer<QWidget> pFocus = QApplication::focusWidget();
+        QTest::keyPress(pFocus ? pFocus.data() : pView->Frame(), Qt::Key_Space,
+                        Qt::ControlModifier);
+        if (pFocus)
+            QTest::keyRelease(pFocus, Qt::Key_Space, Qt::ControlModifier);
     }
     else
     {
         Log("right click on " + Describe(pView));
-        pView->OnRButtonDown(0, QPoint(1, 1));
+        ClickRight(pView);
     }
+}
+
+void CMonkey::ClickRight(CEntryControlView* pView)
+{
+    // The press may show a box, during which the window may be closed: the
+    // release then goes nowhere.
+    QPointer<QWidget> pViewport = pView->viewport();
+    QTest::mousePress(pViewport, Qt::RightButton, {}, QPoint(2, 2));
+    if (pViewport)
+        QTest::mouseRelease(pViewport, Qt::RightButton, {}, QPoint(2, 2));
 }
 
 void CMonkey::PressOperation(int nID)
@@ -422,7 +430,7 @@ void CMonkey::SelectAndOperate()
     while (!m_pDlg->Registry().SelectedList().isEmpty() && m_fault.empty())
     {
         Log("deselect " + Describe(m_pDlg->Registry().SelectedList().last()));
-        m_pDlg->Registry().SelectedList().last()->OnRButtonDown(0, QPoint(1, 1));
+        ClickRight(m_pDlg->Registry().SelectedList().last());
     }
     // Often the operands of a long computation: a square matrix, and for
     // Pow a 1 x 1 exponent.
@@ -439,12 +447,12 @@ void CMonkey::SelectAndOperate()
     {
         CEntryControlView* pBase = square.at(Uniform(0, int(square.size()) - 1));
         Log("right click on " + Describe(pBase));
-        pBase->OnRButtonDown(0, QPoint(1, 1));
+        ClickRight(pBase);
         if (!scalars.isEmpty() && Chance(0.5))
         {
             CEntryControlView* pExponent = scalars.at(Uniform(0, int(scalars.size()) - 1));
             Log("right click on " + Describe(pExponent));
-            pExponent->OnRButtonDown(0, QPoint(1, 1));
+            ClickRight(pExponent);
             PressOperation(IDC_POW);
         }
         else

@@ -5,7 +5,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFile>
+#include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -86,6 +89,35 @@ void WindowTest::Press(int nID)
     pButton->click();
 }
 
+void WindowTest::PressButton(const char* pObjectName)
+{
+    // The main dialog's own buttons come before those of its child window.
+    auto* pButton = m_pDlg->findChild<QPushButton*>(QString::fromUtf8(pObjectName));
+    ASSERT_NE(pButton, nullptr) << pObjectName;
+    pButton->click();
+}
+
+void WindowTest::ChooseFromContextMenu(const char* pEntry)
+{
+    // The menu runs its own event loop: the entry is chosen from within it.
+    auto choose = [pEntry]
+    {
+        auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(pMenu, nullptr);
+        const QList<QAction*> actions = pMenu->actions();
+        const auto chosen =
+            std::find_if(actions.cbegin(), actions.cend(),
+                         [pEntry](QAction* p) { return p->text() == QString::fromUtf8(pEntry); });
+        pMenu->close();
+        ASSERT_NE(chosen, actions.cend()) << pEntry;
+        (*chosen)->trigger();
+    };
+    QTimer::singleShot(0, choose);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            m_pDlg->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(m_pDlg.get(), &event);
+}
+
 void WindowTest::RightClick(CEntryControlView* pView)
 {
     QTest::mouseClick(pView->viewport(), Qt::RightButton, {}, QPoint(2, 2));
@@ -155,6 +187,20 @@ void WindowTest::ExpectNoBox()
         ADD_FAILURE() << "unexpected message box: " << text.toStdString();
     m_messages.clear();
     m_icons.clear();
+}
+
+void Activate(QWidget* pWindow)
+{
+    pWindow->activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([pWindow] { return QApplication::activeWindow() == pWindow; }))
+        << pWindow->windowTitle().toStdString();
+}
+
+void PressKeys(QWidget* pWindow, const QKeySequence& keys)
+{
+    Activate(pWindow);
+    QWidget* pFocus = QApplication::focusWidget();
+    QTest::keySequence(pFocus ? pFocus : pWindow, keys);
 }
 
 void ProcessDeferredDeletes()

@@ -11,6 +11,7 @@
 #include "objects/ObjectFrame.h"
 #include "platform/MessageBox.h"
 
+#include <QKeySequence>
 #include <QList>
 #include <QPoint>
 #include <QString>
@@ -48,6 +49,12 @@ protected:
     CEntryControlView* Random(int nRows, int nCols);
     // Clicks a button of the main dialog.
     void Press(int nID);
+    // Clicks the button of that object name ("buttonAdd"), in the main
+    // dialog or in the More Operations window.
+    void PressButton(const char* pObjectName);
+    // Opens the main dialog's context menu and chooses the entry of that
+    // text ("&About Hollastrin...").
+    void ChooseFromContextMenu(const char* pEntry);
     // A right click on the view's background.
     static void RightClick(CEntryControlView* pView);
     // Closes the object's window as its close box does and lets it go.
@@ -107,6 +114,11 @@ template <typename Condition> bool Eventually(Condition condition)
 {
     return QTest::qWaitFor(condition, 5000);
 }
+
+// Makes the window the active one, so that its shortcuts apply.
+void Activate(QWidget* pWindow);
+// Activates the window and types the keys into its focus widget.
+void PressKeys(QWidget* pWindow, const QKeySequence& keys);
 
 // Deletes the windows that were closed (they delete themselves later).
 void ProcessDeferredDeletes();

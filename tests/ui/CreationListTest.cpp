@@ -29,9 +29,9 @@ TEST_F(CreationTest, BothDimensionsMustBeChosen)
 {
     m_pDlg->Windows().SetRandomSeed(77);
     m_pDlg->RowsBox()->setCurrentIndex(2);
-    m_pDlg->OnZeroedObject();
+    PressButton("buttonZeroedObject");
     ExpectBox(MessageText::kSelectDimensions);
-    m_pDlg->OnRandomObject();
+    PressButton("buttonRandomObject");
     ExpectBox(MessageText::kSelectDimensions);
     EXPECT_TRUE(m_pDlg->Registry().ObjectList().isEmpty());
     EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), 1);
@@ -62,7 +62,7 @@ TEST_F(CreationTest, TheBudgetIs4999Cells)
     EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 4999);
     EXPECT_EQ(m_pDlg->Registry().ObjectList().last()->Frame()->ObjectNumber(), 14);
 
-    m_pDlg->OnCloseAllObjects();
+    PressButton("buttonCloseAllObjects");
     EXPECT_EQ(m_pDlg->Registry().EditControlCount(), 0);
 }
 
@@ -74,7 +74,7 @@ TEST_F(CreationTest, NumbersAreNeverReused)
     CEntryControlView* p3 = Zeroed(1, 1);
     EXPECT_EQ(p3->Frame()->ObjectNumber(), 3);
     EXPECT_EQ(ListEntries(*m_pDlg), (QStringList{"1", "3"}));
-    m_pDlg->OnCloseAllObjects();
+    PressButton("buttonCloseAllObjects");
     EXPECT_EQ(Zeroed(1, 1)->Frame()->ObjectNumber(), 4);
 }
 
@@ -100,7 +100,7 @@ TEST_F(CreationTest, RandomValuesFollowTheSeedAndReseed)
 
     // A refused click changes nothing for the next object.
     m_pDlg->ColsBox()->setCurrentIndex(-1);
-    m_pDlg->OnRandomObject();
+    PressButton("buttonRandomObject");
     ExpectBox(MessageText::kSelectDimensions);
     CEntryControlView* pNext = Random(1, 1);
     expected.Seed(static_cast<std::uint32_t>(nNextSeed));
@@ -154,10 +154,10 @@ TEST_F(ObjectListTest, PickingEntriesBringsWindowsForwardAndClearsTheList)
 TEST_F(CompareTest, SelectionMessagesLeaveTheSelection)
 {
     CEntryControlView* p1 = Zeroed(1, 1);
-    m_pDlg->OnCmp();
+    PressButton("buttonCmp");
     ExpectBox(MessageText::kSelectTwo);
     RightClick(p1);
-    m_pDlg->OnCmp();
+    PressButton("buttonCmp");
     ExpectBox(MessageText::kSelectAnother);
     EXPECT_EQ(p1->IsSelected(), 1);
     EXPECT_EQ(m_pDlg->Registry().SelectedList().size(), 1);
@@ -171,7 +171,7 @@ TEST_F(CompareTest, OutcomesAndDeselection)
     {
         RightClick(a);
         RightClick(b);
-        m_pDlg->OnCmp();
+        PressButton("buttonCmp");
         ExpectBox(pExpected, icon);
         EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
         EXPECT_EQ(a->IsSelected() + b->IsSelected(), 0);
@@ -194,7 +194,7 @@ TEST_F(CompareTest, OutcomesAndDeselection)
     EXPECT_EQ(b->m_pValues[0][0], 0.5); // the second was not read
 
     a->Cell(0, 0).clear();
-    m_pDlg->OnCloseAllObjects();
+    PressButton("buttonCloseAllObjects");
     a = Zeroed(2, 3);
     b = Zeroed(3, 2);
     compare(MessageText::kDimensionsDiffer, MessageIcon::Exclamation);
@@ -202,14 +202,14 @@ TEST_F(CompareTest, OutcomesAndDeselection)
 
 TEST_F(CompareTest, CloseAllEmptiesEverything)
 {
-    m_pDlg->OnCloseAllObjects(); // nothing open: nothing happens
+    PressButton("buttonCloseAllObjects"); // nothing open: nothing happens
     CEntryControlView* p1 = Zeroed(2, 2);
     Zeroed(3, 3);
     CEntryControlView* p3 = Zeroed(1, 1);
     RightClick(p1);
     RightClick(p3);
     QPointer<CObjectFrame> pFrame = p1->Frame();
-    m_pDlg->OnCloseAllObjects();
+    PressButton("buttonCloseAllObjects");
     EXPECT_TRUE(pFrame.isNull());
     EXPECT_TRUE(m_pDlg->Registry().ObjectList().isEmpty());
     EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());

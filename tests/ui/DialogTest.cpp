@@ -61,6 +61,10 @@ TEST_F(DialogTest, TemplateControlsTextsAndGeometry)
 
     QListWidget* pList = m_pDlg->ObjectListBox();
     EXPECT_EQ(pList, m_pDlg->GetDlgItem(1048));
+    // Tools find the lists by name, as they find the buttons.
+    EXPECT_EQ(m_pDlg->findChild<QWidget*>("listObjects"), pList);
+    EXPECT_EQ(m_pDlg->findChild<QWidget*>("listRows"), m_pDlg->RowsBox());
+    EXPECT_EQ(m_pDlg->findChild<QWidget*>("listColumns"), m_pDlg->ColsBox());
     EXPECT_EQ(pList->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(pList->geometry(), Metrics::DluRect(4, 72, 28, 154));
     EXPECT_EQ(pList->count(), 0);
@@ -171,7 +175,7 @@ TEST_F(DialogTest, ContextMenuIsTheSystemMenuAndOpensTheAboutBox)
                               pLabel->width());
             }
         });
-    m_pDlg->OnSysCommand(IDM_ABOUTBOX, 0);
+    ChooseFromContextMenu("&About Hollastrin...");
     EXPECT_EQ(title, "About Quindle");
     EXPECT_EQ(corner, m_pDlg->mapToGlobal(QPoint(0, 0)));
     EXPECT_TRUE(bWindowModal);
@@ -289,7 +293,7 @@ TEST_F(DialogTest, RealMessageBoxBlocksOnlyTheMainDialog)
             QTest::mouseClick(m_pDlg->windowHandle(), Qt::LeftButton, {},
                               pZeroed->geometry().center());
         });
-    m_pDlg->OnCmp(); // nothing selected: the exclamation box
+    PressButton("buttonCmp"); // nothing selected: the exclamation box
     SetMessageBoxHook(hook);
 
     EXPECT_EQ(caption, "Quindle");

@@ -32,10 +32,7 @@ CEntryControlView* ObjectNumbered(const CHollastrinDlg& dlg, int nNumber)
 // Ctrl+Shift+T, pressed in the main dialog.
 void ReopenKey(CHollastrinDlg& dlg)
 {
-    dlg.activateWindow();
-    EXPECT_TRUE(QTest::qWaitFor([&dlg] { return QApplication::activeWindow() == &dlg; }));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_T,
-                    Qt::ControlModifier | Qt::ShiftModifier);
+    PressKeys(&dlg, QKeySequence(QString::fromUtf8(kReopenClosedKey), QKeySequence::PortableText));
 }
 
 // The state folder and settings of these tests alone.

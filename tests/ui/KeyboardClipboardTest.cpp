@@ -26,14 +26,6 @@ using ClipboardTest = UiTest;
 
 namespace
 {
-// Makes the object window the active one, so that its shortcuts apply.
-void Activate(QWidget* pWindow)
-{
-    pWindow->activateWindow();
-    EXPECT_TRUE(QTest::qWaitFor([pWindow] { return QApplication::activeWindow() == pWindow; }))
-        << pWindow->windowTitle().toStdString();
-}
-
 // Ctrl+Space sent to the cell that has the focus in the object's window.
 void CtrlSpace(CEntryControlView* pView)
 {

@@ -77,7 +77,7 @@ TEST_F(ObjectWindowTest, SizeAndScrollBarsFollowTheShape)
         {
             EXPECT_EQ(pView->verticalScrollBar()->width(), 16);
         }
-        m_pDlg->OnCloseAllObjects();
+        PressButton("buttonCloseAllObjects");
     }
 }
 
@@ -309,7 +309,8 @@ TEST_F(ObjectWindowTest, CellKeysNeverScrollAndTheFocusedCellIsAlwaysInView)
     EXPECT_EQ(QPoint(pH->value(), pV->value()), QPoint(0, 0));
     pH->setValue(pH->maximum());
     pV->setValue(pV->maximum());
-    pView->Frame()->OnSetFocus();
+    Activate(m_pDlg.get());
+    Activate(pView->Frame());
     EXPECT_EQ(QPoint(pH->value(), pV->value()), QPoint(0, 0));
 
     // On a grid wider than it is tall, every cell of the first row brings
