@@ -50,7 +50,6 @@ QWidget* CreateButton(QDialog* pDialog, const SControlRow& row, EButtonFocus foc
 QWidget* CreateList(QDialog* pDialog)
 {
     auto* pList = new QListWidget(pDialog);
-    pList->setObjectName(QStringLiteral("listObjects")); // the one list box: the open objects
     pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     pList->setFocusPolicy(Qt::ClickFocus);
     pList->setUniformItemSizes(true);
@@ -117,27 +116,6 @@ QWidget* CreateControl(QDialog* pDialog, const SControlRow& row, EButtonFocus fo
     if (row.kind == EControlKind::Group)
         pControl->lower(); // a frame behind the controls it groups
     return pControl;
-}
-
-void NameDropDownLists(QDialog* pDialog)
-{
-    const QList<QLabel*> labels = pDialog->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
-    for (QComboBox* pCombo : pDialog->findChildren<QComboBox*>(Qt::FindDirectChildrenOnly))
-    {
-        const QRect box = pCombo->geometry();
-        const QLabel* pAbove = nullptr;
-        for (const QLabel* pLabel : labels)
-        {
-            const QRect label = pLabel->geometry();
-            if (label.bottom() < box.top() && label.left() <= box.center().x() &&
-                box.center().x() <= label.right() &&
-                (!pAbove || label.bottom() > pAbove->geometry().bottom()))
-                pAbove = pLabel;
-        }
-        if (pAbove)
-            pCombo->setObjectName(QStringLiteral("list") +
-                                  pAbove->text().section(QLatin1Char(' '), -1));
-    }
 }
 
 void FitDropDownList(QComboBox* pCombo)

@@ -68,12 +68,9 @@ enum class EButtonFocus
 // Creates the control of a row as a child of the dialog, placed and
 // labelled; groups go behind the controls they frame. Returns the control.
 // A button's object name is "button" and its caption without blanks
-// ("buttonCloseAllObjects"); the list box's is "listObjects".
+// ("buttonCloseAllObjects"). Lists without a caption are named by their
+// dialog.
 QWidget* CreateControl(QDialog* pDialog, const SControlRow& row, EButtonFocus focus);
-
-// Names each drop-down list of the dialog after the label above it: "list"
-// and the label's last word ("Select Rows" gives "listRows").
-void NameDropDownLists(QDialog* pDialog);
 
 // A drop-down list shows as many entries as fit in the height its template
 // gives it below the box (about eight), and scrolls to the others.
@@ -120,6 +117,5 @@ QHash<int, QWidget*> BuildControls(
         if (t.kind != EControlKind::Group)
             items.insert(t.nID, pControl);
     }
-    NameDropDownLists(pDialog);
     return items;
 }

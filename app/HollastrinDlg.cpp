@@ -221,17 +221,21 @@ void CHollastrinDlg::SetUpKeyboard()
     {
         int nID;
         const char* pName;
+        const char* pObjectName;
     } names[] = {
-        {IDC_ROWS, "Select Rows"},
-        {IDC_COLS, "Select Columns"},
-        {IDC_OBJECT_LIST, "Open objects"},
+        {IDC_ROWS, "Select Rows", "listRows"},
+        {IDC_COLS, "Select Columns", "listColumns"},
+        {IDC_OBJECT_LIST, "Open objects", "listObjects"},
     };
     // The size lists keep their names when a size is chosen, and tell the
     // chosen size as their value.
     ExposeNumberList(RowsBox());
     ExposeNumberList(ColsBox());
     for (const auto& name : names)
+    {
         GetDlgItem(name.nID)->setAccessibleName(QString::fromUtf8(name.pName));
+        GetDlgItem(name.nID)->setObjectName(QLatin1String(name.pObjectName));
+    }
     // The size lists are labelled by the captions above them: the relation
     // that screen readers on Linux announce a drop-down list with.
     static_cast<QLabel*>(GetDlgItem(IDC_SELECT_ROWS_LABEL))->setBuddy(RowsBox());
