@@ -158,8 +158,6 @@ public:
     void OpenObjectFiles(const QStringList& paths);
     void OpenDroppedFiles(const QStringList& paths);
 
-    QIcon m_hIcon;
-
     // Closes the dialog: object windows first, newest first.
     void done(int nResult) override;
 
@@ -190,6 +188,7 @@ private:
     bool KeyBelongsToDropDown(const QKeyEvent* pEvent);
     void WatchDropDown(QComboBox* pCombo);
 
+    QIcon m_hIcon;
     CObjectRegistry m_Registry;
     CObjectWindows m_Windows{m_Registry};
     CObjectCommands m_Commands{m_Registry, m_Windows, this};

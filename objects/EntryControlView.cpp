@@ -132,14 +132,12 @@ void CGridLabel::paintEvent(QPaintEvent* /*pEvent*/)
 CEntryControlView::CEntryControlView(QWidget* pParent, CObjectFrame* pFrame,
                                      CObjectRegistry* pRegistry, int nObjectNumber, int nRows,
                                      int nCols)
-    : QScrollArea(pParent), m_nObjectNumber(nObjectNumber)
+    : QScrollArea(pParent), m_nRows(nRows), m_nCols(nCols), m_nObjectNumber(nObjectNumber)
 {
     m_brushSelected = QColor(Metrics::kSelectedLabelBrush);
     m_brushNormal = Metrics::ButtonFace();
     m_pFrame = pFrame;
     m_pRegistry = pRegistry;
-    m_nRows = nRows;
-    m_nCols = nCols;
     m_sizeTotal = QSize(132 * nCols + 25, 36 * nRows + 25);
 
     setFrameShape(QFrame::NoFrame);

@@ -27,10 +27,11 @@ class CGridLabel : public QLabel
 public:
     CGridLabel(const QString& strText, CEntryControlView* pView, QWidget* pParent);
 
-    CEntryControlView* m_pView;
-
 protected:
     void paintEvent(QPaintEvent* pEvent) override;
+
+private:
+    CEntryControlView* m_pView;
 };
 
 class CEntryControlView : public QScrollArea
@@ -119,9 +120,11 @@ public:
     // the last cell are left out), then focuses cell (0, 0).
     void WriteTexts(const QStringList& texts);
 
-    int m_nRows = 0;
-    int m_nCols = 0;
-    // m_pValues[i][j]: the numbers of the object.
+    // The object's size, fixed when the view is made.
+    const int m_nRows;
+    const int m_nCols;
+    // m_pValues[i][j]: the numbers of the object (what the cells showed
+    // when they were last read or written).
     std::unique_ptr<std::unique_ptr<double[]>[]> m_pValues;
 
 protected:

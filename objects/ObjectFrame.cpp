@@ -43,7 +43,8 @@ QString SizeSuffix(int nRows, int nCols)
 CObjectFrame::CObjectFrame(CObjectRegistry* pRegistry, QString strName, QString strSuffix,
                            int nRows, int nCols)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
+                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      m_nRows(nRows), m_nCols(nCols)
 {
     InstallObjectAccessibility();
     m_pRegistry = pRegistry;
@@ -62,8 +63,6 @@ CObjectFrame::CObjectFrame(CObjectRegistry* pRegistry, QString strName, QString 
         m_strName = QString::number(m_nObjectNumber);
         title = m_strName + strSuffix + SizeSuffix(nRows, nCols);
     }
-    m_nRows = nRows;
-    m_nCols = nCols;
 
     m_strTitle = title;
     setWindowTitle(LiteralTitle(title));

@@ -49,8 +49,9 @@ public:
     // The frame's top-left corner for an object number.
     static QPoint FramePosition(int nObjectNumber);
 
-    int m_nRows = 0;
-    int m_nCols = 0;
+    // The object's size, fixed when the window is made.
+    const int m_nRows;
+    const int m_nCols;
 
     // The object's number, its name (the composed name of a result, else
     // the number), what the title shows after the number of an object

@@ -12,5 +12,6 @@ public:
     // Advances the state and returns a value from 0 to 32767.
     int Next();
 
+private:
     std::uint32_t m_nState = 1;
 };
