@@ -163,28 +163,23 @@ TEST(FormatNumber, RandomSweepMatchesTheCLibrary)
 
 TEST(ParseNumber, LeadingNumberRule)
 {
-    std::size_t n = 99;
-    EXPECT_EQ(Parse("1e3", &n), 1000.0);
-    EXPECT_EQ(n, 3u);
-    EXPECT_EQ(Parse("-.5x", &n), -0.5);
-    EXPECT_EQ(n, 3u);
-    EXPECT_EQ(Parse("+7", &n), 7.0);
-    EXPECT_EQ(n, 2u);
-    EXPECT_EQ(Parse("2E-2"), 0.02);
-    EXPECT_EQ(Parse("1-2", &n), 1.0);
-    EXPECT_EQ(n, 1u);
-    EXPECT_EQ(Parse("1.2.3", &n), 1.2);
-    EXPECT_EQ(n, 3u);
-    EXPECT_EQ(Parse("1e", &n), 1.0);
-    EXPECT_EQ(n, 1u);
-    EXPECT_EQ(Parse("1e+", &n), 1.0);
-    EXPECT_EQ(n, 1u);
-    EXPECT_EQ(Parse("1E-x", &n), 1.0);
-    EXPECT_EQ(n, 1u);
-    EXPECT_EQ(Parse("5.", &n), 5.0);
-    EXPECT_EQ(n, 2u);
-    EXPECT_EQ(Parse("0x10", &n), 0.0);
-    EXPECT_EQ(n, 1u);
+    // The text, its value, and how many characters the number takes.
+    const struct
+    {
+        const char* pText;
+        double dValue;
+        std::size_t nUsed;
+    } cases[] = {
+        {"1e3", 1000.0, 3}, {"-.5x", -0.5, 3}, {"+7", 7.0, 2},   {"2E-2", 0.02, 4},
+        {"1-2", 1.0, 1},    {"1.2.3", 1.2, 3}, {"1e", 1.0, 1},   {"1e+", 1.0, 1},
+        {"1E-x", 1.0, 1},   {"5.", 5.0, 2},    {"0x10", 0.0, 1},
+    };
+    for (const auto& c : cases)
+    {
+        std::size_t n = 99;
+        EXPECT_EQ(Parse(c.pText, &n), c.dValue) << c.pText;
+        EXPECT_EQ(n, c.nUsed) << c.pText;
+    }
 }
 
 TEST(ParseNumber, NoNumberGivesZeroAndNothingUsed)
