@@ -1,5 +1,7 @@
 #include "app/HelpWindow.h"
 
+#include "platform/AccessibleWidget.h"
+
 #include <QAccessibleWidget>
 #include <QFile>
 #include <QKeySequence>
@@ -21,27 +23,17 @@ constexpr char kHelpObjectName[] = "QuindleHelp";
 
 // The help page as a document that screen readers read and move through,
 // not the label the toolkit makes of a text browser.
-class CAccessibleHelpPage : public QAccessibleWidget, public QAccessibleTextInterface
+class CAccessibleHelpPage
+    : public CAccessibleWidgetWith<QTextBrowser, QAccessible::Document, QAccessibleTextInterface,
+                                   QAccessible::TextInterface>
 {
 public:
-    explicit CAccessibleHelpPage(QTextBrowser* pBrowser)
-        : QAccessibleWidget(pBrowser, QAccessible::Document)
-    {
-    }
-
-    QTextBrowser* Browser() const { return static_cast<QTextBrowser*>(widget()); }
-
-    void* interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface*>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
+    using CAccessibleWidgetWith::CAccessibleWidgetWith;
 
     QString text(QAccessible::Text type) const override
     {
         if (type == QAccessible::Name && widget()->accessibleName().isEmpty())
-            return Browser()->documentTitle();
+            return Control()->documentTitle();
         return QAccessibleWidget::text(type);
     }
 
@@ -56,7 +48,7 @@ public:
 
     void selection(int nIndex, int* pStart, int* pEnd) const override
     {
-        const QTextCursor cursor = Browser()->textCursor();
+        const QTextCursor cursor = Control()->textCursor();
         *pStart = *pEnd = 0;
         if (nIndex == 0 && cursor.hasSelection())
         {
@@ -64,54 +56,54 @@ public:
             *pEnd = cursor.selectionEnd();
         }
     }
-    int selectionCount() const override { return Browser()->textCursor().hasSelection() ? 1 : 0; }
+    int selectionCount() const override { return Control()->textCursor().hasSelection() ? 1 : 0; }
     void addSelection(int nStart, int nEnd) override { setSelection(0, nStart, nEnd); }
     void removeSelection(int nIndex) override
     {
         if (nIndex != 0)
             return;
-        QTextCursor cursor = Browser()->textCursor();
+        QTextCursor cursor = Control()->textCursor();
         cursor.clearSelection();
-        Browser()->setTextCursor(cursor);
+        Control()->setTextCursor(cursor);
     }
     void setSelection(int nIndex, int nStart, int nEnd) override
     {
         if (nIndex != 0)
             return;
-        QTextCursor cursor(Browser()->document());
+        QTextCursor cursor(Control()->document());
         cursor.setPosition(nStart);
         cursor.setPosition(nEnd, QTextCursor::KeepAnchor);
-        Browser()->setTextCursor(cursor);
+        Control()->setTextCursor(cursor);
     }
-    int cursorPosition() const override { return Browser()->textCursor().position(); }
+    int cursorPosition() const override { return Control()->textCursor().position(); }
     void setCursorPosition(int nPosition) override
     {
-        QTextCursor cursor(Browser()->document());
+        QTextCursor cursor(Control()->document());
         cursor.setPosition(nPosition);
-        Browser()->setTextCursor(cursor);
+        Control()->setTextCursor(cursor);
     }
     QString text(int nStart, int nEnd) const override
     {
         if (nStart > nEnd)
             return QString();
-        return Browser()->document()->toPlainText().mid(nStart, nEnd - nStart);
+        return Control()->document()->toPlainText().mid(nStart, nEnd - nStart);
     }
-    int characterCount() const override { return Browser()->document()->characterCount() - 1; }
+    int characterCount() const override { return Control()->document()->characterCount() - 1; }
     QRect characterRect(int nOffset) const override
     {
-        QTextCursor cursor(Browser()->document());
+        QTextCursor cursor(Control()->document());
         cursor.setPosition(std::clamp(nOffset, 0, characterCount()));
-        const QRect rect = Browser()->cursorRect(cursor);
-        return QRect(Browser()->viewport()->mapToGlobal(rect.topLeft()), rect.size());
+        const QRect rect = Control()->cursorRect(cursor);
+        return QRect(Control()->viewport()->mapToGlobal(rect.topLeft()), rect.size());
     }
     int offsetAtPoint(const QPoint& point) const override
     {
-        return Browser()->cursorForPosition(Browser()->viewport()->mapFromGlobal(point)).position();
+        return Control()->cursorForPosition(Control()->viewport()->mapFromGlobal(point)).position();
     }
     void scrollToSubstring(int nStart, int nEnd) override
     {
         setSelection(0, nStart, nEnd);
-        Browser()->ensureCursorVisible();
+        Control()->ensureCursorVisible();
     }
     QString attributes(int /*nOffset*/, int* pStart, int* pEnd) const override
     {
@@ -129,7 +121,7 @@ QAccessibleInterface* HelpPageFactory(const QString& strClass, QObject* pObject)
     return nullptr;
 }
 
-QPointer<QTextBrowser>& HelpBrowser()
+QPointer<QTextBrowser>& HelpControl()
 {
     static QPointer<QTextBrowser> s_pBrowser;
     return s_pBrowser;
@@ -145,7 +137,7 @@ void AddHelpKey(QWidget* pWindow)
 
 void ShowHelp()
 {
-    QPointer<QTextBrowser>& pBrowser = HelpBrowser();
+    QPointer<QTextBrowser>& pBrowser = HelpControl();
     if (!pBrowser)
     {
         static const bool s_bFactory = []
@@ -186,10 +178,10 @@ void ShowHelp()
 void CloseHelp()
 {
     // Deleted at once: the program may be about to end its last event loop.
-    delete HelpBrowser().data();
+    delete HelpControl().data();
 }
 
 QWidget* HelpWindow()
 {
-    return HelpBrowser().data();
+    return HelpControl().data();
 }

@@ -402,27 +402,22 @@ std::optional<std::pair<int, int>> CHollastrinDlg::ReadNewSize()
 
 void CHollastrinDlg::OnZeroedObject()
 {
-    const auto size = ReadNewSize();
-    if (!size)
-        return;
-    try
-    {
-        m_Windows.OpenBlank(size->first, size->second);
-    }
-    catch (const char* pText)
-    {
-        AppMessageBox(pText);
-    }
+    CreateObject(&CObjectWindows::OpenBlank);
 }
 
 void CHollastrinDlg::OnRandomObject()
+{
+    CreateObject(&CObjectWindows::OpenRandom);
+}
+
+void CHollastrinDlg::CreateObject(CEntryControlView* (CObjectWindows::*open)(int, int))
 {
     const auto size = ReadNewSize();
     if (!size)
         return;
     try
     {
-        m_Windows.OpenRandom(size->first, size->second);
+        (m_Windows.*open)(size->first, size->second);
     }
     catch (const char* pText)
     {
@@ -468,86 +463,11 @@ void CHollastrinDlg::DeselectTwo()
 }
 
 // ---------------------------------------------------------------------------
-// Operation commands: each runs its row of the operation table.
+// Operation commands
 
-void CHollastrinDlg::OnMag()
+void CHollastrinDlg::RunOperation(EMainOperation op)
 {
-    m_Commands.Run(MainOperation(EMainOperation::Mag));
-}
-
-void CHollastrinDlg::OnDot()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Dot));
-}
-
-void CHollastrinDlg::OnCrs()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Crs));
-}
-
-void CHollastrinDlg::OnAng()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Ang));
-}
-
-void CHollastrinDlg::OnAdd()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Add));
-}
-
-void CHollastrinDlg::OnSub()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Sub));
-}
-
-void CHollastrinDlg::OnMul()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Mul));
-}
-
-void CHollastrinDlg::OnPow()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Pow));
-}
-
-void CHollastrinDlg::OnTrp()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Trp));
-}
-
-void CHollastrinDlg::OnCof()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Cof));
-}
-
-void CHollastrinDlg::OnAdj()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Adj));
-}
-
-void CHollastrinDlg::OnInv()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Inv));
-}
-
-void CHollastrinDlg::OnDet()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Det));
-}
-
-void CHollastrinDlg::OnTrc()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Trc));
-}
-
-void CHollastrinDlg::OnCmp()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Cmp));
-}
-
-void CHollastrinDlg::OnSlv()
-{
-    m_Commands.Run(MainOperation(EMainOperation::Slv));
+    m_Commands.Run(MainOperation(op));
 }
 
 // ---------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "app/FileCommands.h"
 #include "app/ObjectCommands.h"
 #include "app/ObjectWindows.h"
+#include "app/Operations.h"
 #include "objects/ObjectRegistry.h"
 
 #include <QDialog>
@@ -117,27 +118,27 @@ public:
     void OnSelchangeObjectList();
     // Ctrl+L: the dialog comes forward with the focus in the object list.
     void OnObjectListKey();
-    void OnCmp();
+    void OnCmp() { RunOperation(EMainOperation::Cmp); }
     void OnCloseAllObjects();
     void DeselectOne();
     void DeselectTwo();
 
-    // Operation commands.
-    void OnMag();
-    void OnDot();
-    void OnCrs();
-    void OnAng();
-    void OnAdd();
-    void OnSub();
-    void OnMul();
-    void OnPow();
-    void OnTrp();
-    void OnCof();
-    void OnAdj();
-    void OnInv();
-    void OnDet();
-    void OnTrc();
-    void OnSlv();
+    // Operation commands: each runs its row of the operation table.
+    void OnMag() { RunOperation(EMainOperation::Mag); }
+    void OnDot() { RunOperation(EMainOperation::Dot); }
+    void OnCrs() { RunOperation(EMainOperation::Crs); }
+    void OnAng() { RunOperation(EMainOperation::Ang); }
+    void OnAdd() { RunOperation(EMainOperation::Add); }
+    void OnSub() { RunOperation(EMainOperation::Sub); }
+    void OnMul() { RunOperation(EMainOperation::Mul); }
+    void OnPow() { RunOperation(EMainOperation::Pow); }
+    void OnTrp() { RunOperation(EMainOperation::Trp); }
+    void OnCof() { RunOperation(EMainOperation::Cof); }
+    void OnAdj() { RunOperation(EMainOperation::Adj); }
+    void OnInv() { RunOperation(EMainOperation::Inv); }
+    void OnDet() { RunOperation(EMainOperation::Det); }
+    void OnTrc() { RunOperation(EMainOperation::Trc); }
+    void OnSlv() { RunOperation(EMainOperation::Slv); }
 
     // The "More Operations" window: opens it, or brings it forward.
     void OnMoreOperations();
@@ -175,9 +176,12 @@ protected:
     void dropEvent(QDropEvent* pEvent) override;
 
 private:
+    void RunOperation(EMainOperation op);
     // The size chosen in the two lists (rows, columns); shows the message
     // and returns nothing when either has no choice.
     std::optional<std::pair<int, int>> ReadNewSize();
+    // Opens an object of the chosen size as open does; a refusal is shown.
+    void CreateObject(CEntryControlView* (CObjectWindows::*open)(int, int));
     // A key that runs the handler from any of the program's windows.
     void AddCommandKey(const QString& keys, Handler handler);
     void CreateControls();

@@ -54,6 +54,18 @@ struct SilentBoxes
     MessageBoxHook m_previous;
 };
 
+// Real time in milliseconds, five repetitions: read the medians.
+void InMilliseconds(benchmark::internal::Benchmark* pBenchmark)
+{
+    pBenchmark->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
+}
+
+// Times the benchmark measures itself, in milliseconds, three repetitions.
+void InManualMilliseconds(benchmark::internal::Benchmark* pBenchmark)
+{
+    pBenchmark->Unit(benchmark::kMillisecond)->UseManualTime()->Repetitions(3);
+}
+
 void BM_StartUpToShownDialog(benchmark::State& state)
 {
     for (auto _ : state)
@@ -66,7 +78,7 @@ void BM_StartUpToShownDialog(benchmark::State& state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_StartUpToShownDialog)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
+BENCHMARK(BM_StartUpToShownDialog)->Apply(InMilliseconds);
 
 void BM_OpenRandom20x20(benchmark::State& state)
 {
@@ -83,7 +95,7 @@ void BM_OpenRandom20x20(benchmark::State& state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_OpenRandom20x20)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
+BENCHMARK(BM_OpenRandom20x20)->Apply(InMilliseconds);
 
 void BM_Cmp20x20(benchmark::State& state)
 {
@@ -106,7 +118,7 @@ void BM_Cmp20x20(benchmark::State& state)
         Settle();
     }
 }
-BENCHMARK(BM_Cmp20x20)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
+BENCHMARK(BM_Cmp20x20)->Apply(InMilliseconds);
 
 void BM_CloseAll4999Cells(benchmark::State& state)
 {
@@ -127,11 +139,7 @@ void BM_CloseAll4999Cells(benchmark::State& state)
         Settle();
     }
 }
-BENCHMARK(BM_CloseAll4999Cells)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(5)
-    ->Repetitions(5);
+BENCHMARK(BM_CloseAll4999Cells)->Apply(InMilliseconds)->Iterations(5);
 
 // A kept session of 4999 cells (the most that can be open): what the windows
 // wait for (reading every cell and composing the text), what the writer's
@@ -165,10 +173,7 @@ void BM_KeepSession4999Cells_Compose(benchmark::State& state)
         benchmark::DoNotOptimize(FormatSession(dlg.Windows().CaptureSession()));
     dlg.OnCloseAllObjects();
 }
-BENCHMARK(BM_KeepSession4999Cells_Compose)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(5);
+BENCHMARK(BM_KeepSession4999Cells_Compose)->Apply(InMilliseconds);
 
 void BM_KeepSession4999Cells_Write(benchmark::State& state)
 {
@@ -182,10 +187,7 @@ void BM_KeepSession4999Cells_Write(benchmark::State& state)
             state.SkipWithError("not written");
     state.SetBytesProcessed(state.iterations() * std::int64_t(bytes.size()));
 }
-BENCHMARK(BM_KeepSession4999Cells_Write)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(5);
+BENCHMARK(BM_KeepSession4999Cells_Write)->Apply(InMilliseconds);
 
 void BM_RestoreSession4999Cells(benchmark::State& state)
 {
@@ -206,11 +208,7 @@ void BM_RestoreSession4999Cells(benchmark::State& state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_RestoreSession4999Cells)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(5)
-    ->Repetitions(5);
+BENCHMARK(BM_RestoreSession4999Cells)->Apply(InMilliseconds)->Iterations(5);
 
 // ---------------------------------------------------------------------------
 // Long commands: how soon the progress dialog comes, how soon Cancel ends the
@@ -322,13 +320,7 @@ void BM_ProgressDialogAppears(benchmark::State& state)
     }
     CProgressWatch::SetShowHook(nullptr);
 }
-BENCHMARK(BM_ProgressDialogAppears)
-    ->Arg(2)
-    ->Arg(20)
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(5)
-    ->Repetitions(3);
+BENCHMARK(BM_ProgressDialogAppears)->Arg(2)->Arg(20)->Apply(InManualMilliseconds)->Iterations(5);
 
 // From a click on Cancel to the end of the command. The click is an event
 // due at a time that falls anywhere between two rounds of event processing;
@@ -372,10 +364,8 @@ BENCHMARK(BM_CancelEndsTheCommand)
     ->Arg(2)
     ->Arg(20)
     ->Arg(70)
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(17)
-    ->Repetitions(3);
+    ->Apply(InManualMilliseconds)
+    ->Iterations(17);
 
 // Commands that report no progress (and Cof, Adj and a power, timed whole),
 // each at the largest shapes the budget allows, from the click to the end of the

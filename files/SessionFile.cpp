@@ -290,16 +290,12 @@ std::string FormatSession(const KeptSession& session)
         out += ' ';
         AppendText(out, object.strSuffix);
         out += '\n';
-        for (int i = 0; i < object.nRows; ++i)
+        // The cells row by row, a line each (missing ones written empty).
+        const std::size_t nCells = std::size_t(object.nRows) * std::size_t(object.nCols);
+        for (std::size_t k = 0; k < nCells; ++k)
         {
-            for (int j = 0; j < object.nCols; ++j)
-            {
-                if (j > 0)
-                    out += ' ';
-                const std::size_t k = static_cast<std::size_t>(i) * object.nCols + j;
-                AppendText(out, k < object.cells.size() ? object.cells[k] : std::string());
-            }
-            out += '\n';
+            AppendText(out, k < object.cells.size() ? object.cells[k] : std::string());
+            out += (k + 1) % std::size_t(object.nCols) == 0 ? '\n' : ' ';
         }
     }
     if (!session.selection.empty())

@@ -1,5 +1,7 @@
 #include "platform/AccessibleLists.h"
 
+#include "platform/AccessibleWidget.h"
+
 #include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QComboBox>
@@ -14,38 +16,28 @@ int NumberAt(const QComboBox& list, int nIndex)
     return list.itemText(nIndex).toInt();
 }
 
-class CAccessibleNumberList : public QAccessibleWidget, public QAccessibleValueInterface
+class CAccessibleNumberList
+    : public CAccessibleWidgetWith<QComboBox, QAccessible::ComboBox, QAccessibleValueInterface,
+                                   QAccessible::ValueInterface>
 {
 public:
-    explicit CAccessibleNumberList(QComboBox* pList)
-        : QAccessibleWidget(pList, QAccessible::ComboBox)
-    {
-    }
-
-    QComboBox* List() const { return static_cast<QComboBox*>(widget()); }
-
-    void* interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface*>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
+    using CAccessibleWidgetWith::CAccessibleWidgetWith;
 
     // The drop-down part, as the toolkit's own drop-down lists have it.
     int childCount() const override { return 1; }
     QAccessibleInterface* child(int nIndex) const override
     {
-        return nIndex == 0 ? QAccessible::queryAccessibleInterface(List()->view()) : nullptr;
+        return nIndex == 0 ? QAccessible::queryAccessibleInterface(Control()->view()) : nullptr;
     }
     int indexOfChild(const QAccessibleInterface* pChild) const override
     {
-        return pChild && pChild->object() == List()->view() ? 0 : -1;
+        return pChild && pChild->object() == Control()->view() ? 0 : -1;
     }
 
     QString text(QAccessible::Text type) const override
     {
         if (type == QAccessible::Value)
-            return List()->currentText();
+            return Control()->currentText();
         return QAccessibleWidget::text(type);
     }
 
@@ -53,7 +45,7 @@ public:
     {
         QAccessible::State state = QAccessibleWidget::state();
         state.expandable = true;
-        state.expanded = List()->view()->isVisible();
+        state.expanded = Control()->view()->isVisible();
         return state;
     }
 
@@ -64,7 +56,7 @@ public:
     void doAction(const QString& strAction) override
     {
         if (strAction == showMenuAction() || strAction == pressAction())
-            List()->showPopup();
+            Control()->showPopup();
         else
             QAccessibleWidget::doAction(strAction);
     }
@@ -72,22 +64,23 @@ public:
     // QAccessibleValueInterface: the chosen number, none before a choice.
     QVariant currentValue() const override
     {
-        const int nIndex = List()->currentIndex();
-        return nIndex >= 0 ? QVariant(NumberAt(*List(), nIndex)) : QVariant();
+        const int nIndex = Control()->currentIndex();
+        return nIndex >= 0 ? QVariant(NumberAt(*Control(), nIndex)) : QVariant();
     }
     void setCurrentValue(const QVariant& value) override
     {
-        const int nIndex = List()->findText(QString::number(value.toInt()));
+        const int nIndex = Control()->findText(QString::number(value.toInt()));
         if (nIndex >= 0)
-            List()->setCurrentIndex(nIndex);
+            Control()->setCurrentIndex(nIndex);
     }
     QVariant maximumValue() const override
     {
-        return List()->count() > 0 ? QVariant(NumberAt(*List(), List()->count() - 1)) : QVariant();
+        return Control()->count() > 0 ? QVariant(NumberAt(*Control(), Control()->count() - 1))
+                                      : QVariant();
     }
     QVariant minimumValue() const override
     {
-        return List()->count() > 0 ? QVariant(NumberAt(*List(), 0)) : QVariant();
+        return Control()->count() > 0 ? QVariant(NumberAt(*Control(), 0)) : QVariant();
     }
     QVariant minimumStepSize() const override { return 1; }
 };

@@ -63,32 +63,32 @@ int main(int argc, char** argv)
     dlg.show();
     QCoreApplication::processEvents();
 
+    // Presses a button; what it opened, or null.
+    auto press = [&dlg](int nID, const char* pName)
+    {
+        const qsizetype nOpen = dlg.Registry().ObjectList().size();
+        Press(dlg, nID);
+        return Opened(dlg, nOpen, pName);
+    };
+
     // Two random 3 x 3 objects.
     dlg.RowsBox()->setCurrentIndex(2);
     dlg.ColsBox()->setCurrentIndex(2);
-    auto nBefore = dlg.Registry().ObjectList().size();
-    Press(dlg, IDC_RANDOM_OBJECT);
-    CEntryControlView* pFirst = Opened(dlg, nBefore, "Random Object");
-    nBefore = dlg.Registry().ObjectList().size();
-    Press(dlg, IDC_RANDOM_OBJECT);
-    CEntryControlView* pSecond = Opened(dlg, nBefore, "Random Object");
+    CEntryControlView* pFirst = press(IDC_RANDOM_OBJECT, "Random Object");
+    CEntryControlView* pSecond = press(IDC_RANDOM_OBJECT, "Random Object");
     if (!pFirst || !pSecond)
         return 1;
 
     // Select both (as the right click does) and multiply.
     pFirst->OnRButtonDown(0, QPoint(2, 2));
     pSecond->OnRButtonDown(0, QPoint(2, 2));
-    nBefore = dlg.Registry().ObjectList().size();
-    Press(dlg, IDC_MUL);
-    CEntryControlView* pProduct = Opened(dlg, nBefore, "Mul");
+    CEntryControlView* pProduct = press(IDC_MUL, "Mul");
     if (!pProduct)
         return 1;
 
     // Select the product and invert it.
     pProduct->OnRButtonDown(0, QPoint(2, 2));
-    nBefore = dlg.Registry().ObjectList().size();
-    Press(dlg, IDC_INV);
-    CEntryControlView* pInverse = Opened(dlg, nBefore, "Inv");
+    CEntryControlView* pInverse = press(IDC_INV, "Inv");
     if (!pInverse)
         return 1;
 

@@ -9,6 +9,16 @@ namespace
 {
 using Handler = void (CHollastrinDlg::*)();
 
+// A command and its operands: sizes and cells (row by row) of each.
+struct TwoOperands
+{
+    Handler handler;
+    int nRows1, nCols1;
+    QStringList cells1;
+    int nRows2, nCols2;
+    QStringList cells2;
+};
+
 // A command with operands it accepts (cells row by row).
 struct CommandCase
 {
@@ -174,13 +184,8 @@ TEST_F(ResultValuesTest, OneObjectCommands)
 
 TEST_F(ResultValuesTest, TwoObjectCommandsInOrderOfSelection)
 {
-    struct Case
+    struct Case : TwoOperands
     {
-        Handler handler;
-        int nRows1, nCols1;
-        QStringList cells1;
-        int nRows2, nCols2;
-        QStringList cells2;
         bool bSecondFirst;
         const char* pName;
         QStringList result;
@@ -316,13 +321,8 @@ TEST_F(ResultValuesTest, SlvShapeMessagesComeBeforeCells)
 // used up.
 TEST_F(ResultValuesTest, EngineMessagesAreShown)
 {
-    struct Case
+    struct Case : TwoOperands
     {
-        Handler handler;
-        int nRows1, nCols1;
-        QStringList cells1;
-        int nRows2, nCols2;
-        QStringList cells2;
         const char* pMessage;
     };
     const Case cases[] = {

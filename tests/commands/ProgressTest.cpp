@@ -224,14 +224,9 @@ TEST_F(ProgressTest, OnlyTheMainDialogIsBlocked)
     WhileShown(
         [&](QProgressDialog& dialog)
         {
-            CObjectFrame* pFrame = m_pFirst->Frame();
-            const QPoint inFrame = m_pFirst->viewport()->mapTo(pFrame, QPoint(3, 3));
-            QTest::mouseClick(pFrame->windowHandle(), Qt::RightButton, {}, inFrame);
+            RightClickThroughWindow(m_pFirst);
             bDeselectedMeanwhile = m_pFirst->IsSelected() == 0;
-
-            QWidget* pZeroed = m_pDlg->GetDlgItem(IDC_ZEROED_OBJECT);
-            QTest::mouseClick(m_pDlg->windowHandle(), Qt::LeftButton, {},
-                              pZeroed->geometry().center());
+            ClickThroughDialog(IDC_ZEROED_OBJECT);
             nObjectsMeanwhile = ObjectCount();
             ClickCancelSoon(dialog);
         });

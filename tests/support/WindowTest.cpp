@@ -225,3 +225,16 @@ void AnswerNextModal(std::function<void(QWidget*)> check)
                      });
     pTimer->start();
 }
+
+void WindowTest::RightClickThroughWindow(CEntryControlView* pView)
+{
+    CObjectFrame* pFrame = pView->Frame();
+    const QPoint inFrame = pView->viewport()->mapTo(pFrame, QPoint(3, 3));
+    QTest::mouseClick(pFrame->windowHandle(), Qt::RightButton, {}, inFrame);
+}
+
+void WindowTest::ClickThroughDialog(int nID)
+{
+    QTest::mouseClick(m_pDlg->windowHandle(), Qt::LeftButton, {},
+                      m_pDlg->GetDlgItem(nID)->geometry().center());
+}

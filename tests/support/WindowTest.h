@@ -57,6 +57,11 @@ protected:
     void ChooseFromContextMenu(const char* pEntry);
     // A right click on the view's background.
     static void RightClick(CEntryControlView* pView);
+    // The same clicks as the window system delivers them, to the window:
+    // while a modal box or dialog is open, they reach only what it leaves
+    // usable.
+    static void RightClickThroughWindow(CEntryControlView* pView);
+    void ClickThroughDialog(int nID);
     // Closes the object's window as its close box does and lets it go.
     static void CloseWindow(CEntryControlView* pView);
     // Selects the operands by right clicks and presses the operation's

@@ -264,7 +264,6 @@ TEST_F(DialogTest, RealMessageBoxBlocksOnlyTheMainDialog)
 {
     CEntryControlView* pView = Zeroed(2, 2);
     ASSERT_NE(pView, nullptr);
-    CObjectFrame* pFrame = pView->Frame();
     const int nObjectsBefore = int(m_pDlg->Registry().ObjectList().size());
 
     const MessageBoxHook hook = SetMessageBoxHook(nullptr);
@@ -285,13 +284,10 @@ TEST_F(DialogTest, RealMessageBoxBlocksOnlyTheMainDialog)
             EXPECT_EQ(pBox->parentWidget(), m_pDlg.get());
 
             // A click on the object window gets through...
-            const QPoint inFrame = pView->viewport()->mapTo(pFrame, QPoint(3, 3));
-            QTest::mouseClick(pFrame->windowHandle(), Qt::RightButton, {}, inFrame);
+            RightClickThroughWindow(pView);
             bSelectedMeanwhile = pView->IsSelected() == 1;
             // ...a click on the main dialog does not.
-            auto* pZeroed = m_pDlg->GetDlgItem(IDC_ZEROED_OBJECT);
-            QTest::mouseClick(m_pDlg->windowHandle(), Qt::LeftButton, {},
-                              pZeroed->geometry().center());
+            ClickThroughDialog(IDC_ZEROED_OBJECT);
         });
     PressButton("buttonCmp"); // nothing selected: the exclamation box
     SetMessageBoxHook(hook);
