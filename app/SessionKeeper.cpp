@@ -207,16 +207,15 @@ void CSessionKeeper::Start(EStart start)
 
     if (start == EStart::Restore)
     {
-        const QList<EndedSession> ended = EndedSessions();
-        for (const EndedSession& session : ended)
+        for (const QString& path : EndedSessionPaths())
         {
-            std::unique_ptr<QLockFile> pLock = TryLock(session.path);
+            std::unique_ptr<QLockFile> pLock = TryLock(path);
             if (!pLock)
                 continue; // another program took it meanwhile
             m_pLock = std::move(pLock);
-            m_strPath = session.path;
+            m_strPath = path;
             m_bActive = true;
-            m_Dlg.Windows().RestoreSession(ReadKept(session.path));
+            m_Dlg.Windows().RestoreSession(ReadKept(path));
             break;
         }
     }
@@ -251,57 +250,62 @@ void CSessionKeeper::TakeNewSession()
         OnChanged();
 }
 
+QStringList CSessionKeeper::EndedSessionPaths() const
+{
+    QStringList paths;
+    const QDir dir(SessionFolder());
+    for (const QFileInfo& file :
+         dir.entryInfoList({QLatin1String(kSessionPattern)}, QDir::Files, QDir::Time))
+    {
+        const QString path = file.absoluteFilePath();
+        if (path != m_strPath && TryLock(path))
+            paths.append(path);
+    }
+    return paths;
+}
+
 QList<CSessionKeeper::EndedSession> CSessionKeeper::EndedSessions() const
 {
     QList<EndedSession> ended;
-    const QDir dir(SessionFolder());
-    const QFileInfoList files =
-        dir.entryInfoList({QLatin1String(kSessionPattern)}, QDir::Files, QDir::Time);
-    for (const QFileInfo& file : files)
+    for (const QString& path : EndedSessionPaths())
     {
-        const QString path = file.absoluteFilePath();
-        if (path == m_strPath || !TryLock(path))
-            continue;
-        EndedSession session{path, file.lastModified(), -1};
-        QFile in(path);
-        if (file.size() <= kMaxSessionBytes && in.open(QIODevice::ReadOnly))
-        {
-            const QByteArray bytes = in.readAll();
-            KeptSession kept;
-            std::string strError;
-            if (ReadSession(std::string_view(bytes.constData(), std::size_t(bytes.size())), kept,
-                            strError))
-                session.nObjects = int(kept.objects.size());
-        }
-        ended.append(session);
+        KeptSession kept;
+        std::string strError;
+        const int nObjects = ReadFile(path, kept, strError) ? int(kept.objects.size()) : -1;
+        ended.append(EndedSession{path, QFileInfo(path).lastModified(), nObjects});
     }
     return ended;
 }
 
-KeptSession CSessionKeeper::ReadKept(const QString& path)
+bool CSessionKeeper::ReadFile(const QString& path, KeptSession& session, std::string& strError)
 {
-    KeptSession session;
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
     {
-        Tell(QStringLiteral("the kept session %1 could not be opened; it stays where it is.")
-                 .arg(path));
-        return session;
+        strError = "it cannot be opened";
+        return false;
     }
-    std::string strError;
-    bool bRead = false;
     if (in.size() > kMaxSessionBytes)
     {
         strError = "it is far too large";
+        return false;
     }
-    else
+    const QByteArray bytes = in.readAll();
+    return ReadSession(std::string_view(bytes.constData(), std::size_t(bytes.size())), session,
+                       strError);
+}
+
+KeptSession CSessionKeeper::ReadKept(const QString& path)
+{
+    if (!QFileInfo(path).isReadable())
     {
-        const QByteArray bytes = in.readAll();
-        bRead = ReadSession(std::string_view(bytes.constData(), std::size_t(bytes.size())), session,
-                            strError);
+        Tell(QStringLiteral("the kept session %1 could not be opened; it stays where it is.")
+                 .arg(path));
+        return KeptSession();
     }
-    in.close();
-    if (bRead)
+    KeptSession session;
+    std::string strError;
+    if (ReadFile(path, session, strError))
         return session;
     // Set aside, never overwritten: the next write makes a new file.
     const QString aside =
@@ -349,8 +353,15 @@ void CSessionKeeper::Flush()
 void CSessionKeeper::Finish()
 {
     Flush();
+    Release();
+}
+
+void CSessionKeeper::Release()
+{
+    m_Timer.stop();
     m_bActive = false;
     m_pLock.reset();
+    m_strPath.clear();
 }
 
 void CSessionKeeper::SetKeepingEnabled(bool bEnabled)
@@ -363,12 +374,9 @@ void CSessionKeeper::SetKeepingEnabled(bool bEnabled)
     else if (!bEnabled && m_bActive)
     {
         // This run's objects stay in their windows, but are no longer kept.
-        m_Timer.stop();
         m_Writer.Post(m_strPath, std::string());
         m_Writer.Wait();
-        m_bActive = false;
-        m_pLock.reset();
-        m_strPath.clear();
+        Release();
     }
 }
 
@@ -385,12 +393,7 @@ bool CSessionKeeper::SwitchTo(const QString& path)
     m_bActive = true;
     m_Dlg.Windows().RestoreSession(ReadKept(path));
     if (!KeepingEnabled())
-    {
-        // Opened, but no longer kept by this run: the file stays as it was.
-        m_bActive = false;
-        m_pLock.reset();
-        m_strPath.clear();
-    }
+        Release(); // opened, but not kept by this run: the file stays as it was
     return true;
 }
 

@@ -113,6 +113,12 @@ private:
     // Reads a kept session file; an unreadable one is moved aside and told
     // of, and what could be read of it comes back.
     static KeptSession ReadKept(const QString& path);
+    // Reads a session file whole; false with the reason otherwise.
+    static bool ReadFile(const QString& path, KeptSession& session, std::string& strError);
+    // The ended sessions' files that no running program holds, newest first.
+    QStringList EndedSessionPaths() const;
+    // This run keeps nothing from now on; its file stays as it is.
+    void Release();
     std::string CurrentBytes() const;
     void Finish();
 

@@ -312,12 +312,12 @@ void CEntryControlView::ReadCells()
 
 void CEntryControlView::WriteCells()
 {
-    m_bWritingCells = true;
+    QStringList texts;
+    texts.reserve(qsizetype(m_nRows) * m_nCols);
     for (int i = 0; i < m_nRows; ++i)
         for (int j = 0; j < m_nCols; ++j)
-            m_pCells[i][j]->setText(QString::fromStdString(FormatCellNumber(m_pValues[i][j])));
-    m_bWritingCells = false;
-    FocusFirstCell();
+            texts.append(QString::fromStdString(FormatCellNumber(m_pValues[i][j])));
+    WriteTexts(texts);
 }
 
 void CEntryControlView::ShowValues(const CMatrix& values)
