@@ -35,10 +35,12 @@ bench:
 	./$(BUILD_DIR)/bench/bench_power
 	QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/bench/bench_ui
 
-# Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
+# then the computation and command tests with ThreadSanitizer.
 test-sanitize:
 	scripts/setup.sh --deps
 	scripts/test-sanitize.sh
+	scripts/test-threads.sh
 
 # Each libFuzzer target over its corpus, then FUZZ_SECONDS of new inputs.
 fuzz:
@@ -61,4 +63,4 @@ screenshot: build
 	scripts/screenshot.sh
 
 clean:
-	rm -rf $(BUILD_DIR) build-sanitize build-fuzz
+	rm -rf $(BUILD_DIR) build-sanitize build-tsan build-fuzz

@@ -21,6 +21,10 @@ CObjectCommands::CObjectCommands(CObjectRegistry& registry, CObjectWindows& wind
 
 void CObjectCommands::Run(const SOperation& op)
 {
+    // One computation at a time: a command that comes while one runs (from
+    // an object window's keys, say) is refused as a modal dialog refuses it.
+    if (IsComputing())
+        return;
     if (!(op.nOperands == 1 ? HoldsOneSelected() : HoldsTwoSelected()))
         return;
     try

@@ -8,7 +8,7 @@ class QWidget;
 struct SOperation;
 
 // Every command's flow: check the selection, read the operands' cells,
-// compute under the progress watch, check the cell budget, open the results
+// compute on a worker thread under the progress watch, check the cell budget, open the results
 // (or report), show a refusal, clear the selection.
 //
 // Message boxes and the progress dialog run event loops while the object

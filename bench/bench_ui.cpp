@@ -324,7 +324,8 @@ BENCHMARK(BM_ProgressDialogAppears)->Arg(2)->Arg(20)->Apply(InManualMilliseconds
 
 // From a click on Cancel to the end of the command. The click is an event
 // due at a time that falls anywhere between two rounds of event processing;
-// the time counts from when it was due.
+// the time counts from when it was due. Goal: 50 ms. On the worker thread:
+// a median of 2 to 6 ms, the worst 12.5 ms (a 70 x 70 Cof).
 void BM_CancelEndsTheCommand(benchmark::State& state)
 {
     const CountedBoxes boxes;
@@ -371,7 +372,10 @@ BENCHMARK(BM_CancelEndsTheCommand)
 // 2147483647, cancelled after 1.5 s): how often a 1 ms timer gets its turn,
 // and the longest wait between two turns. Every window, and every
 // accessibility call, waits as long. The goal: 250 turns a second or more,
-// no wait above one frame (16.7 ms).
+// no wait above one frame (16.7 ms). Measured on a loaded 2-core machine:
+// with the computation on the GUI thread, handing back events every 15 ms,
+// 67 turns a second and 15.6 to 18.9 ms waits; on its worker thread, 880 to
+// 915 turns a second, the longest wait 5 to 12 ms (the dialog's show).
 void BM_EventLoopDuringPower(benchmark::State& state)
 {
     const CountedBoxes boxes;

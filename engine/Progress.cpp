@@ -1,6 +1,6 @@
 #include "engine/Progress.h"
 
-IProgressSink* ProgressDetail::g_pInstalledSink = nullptr;
+thread_local IProgressSink* ProgressDetail::g_pInstalledSink = nullptr;
 
 CProgressScope::CProgressScope(IProgressSink* pSink) noexcept
     : m_pPrevious(ProgressDetail::g_pInstalledSink)
@@ -11,4 +11,12 @@ CProgressScope::CProgressScope(IProgressSink* pSink) noexcept
 CProgressScope::~CProgressScope()
 {
     ProgressDetail::g_pInstalledSink = m_pPrevious;
+}
+
+void CSharedProgress::OnProgress(long long nDone, long long nTotal)
+{
+    m_nDone.store(nDone, std::memory_order_relaxed);
+    m_nTotal.store(nTotal, std::memory_order_relaxed);
+    if (StopRequested())
+        throw CComputationCancelled();
 }

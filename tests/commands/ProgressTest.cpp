@@ -2,6 +2,8 @@
 // stay usable (and closable) while a command computes.
 #include "WindowTest.h"
 
+#include "app/MoreOperationsDlg.h"
+
 #include "engine/Matrix.h"
 #include "engine/Progress.h"
 #include "platform/ProgressWatch.h"
@@ -385,5 +387,51 @@ TEST_F(ProgressTest, ErrorAfterTheDialogIsShownAsUsual)
     EXPECT_EQ(m_messages, QStringList{MessageText::kBudgetReached});
     EXPECT_EQ(ObjectCount(), 12);
     EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+}
+
+// The computation runs beside the event loop: before the dialog shows, the
+// windows repaint and the object windows take keys, while every command (a
+// key from an object window, a click on the main dialog or on More
+// Operations) waits its turn as it does once the dialog is up.
+TEST_F(ProgressTest, CommandsWaitTheirTurnFromTheStart)
+{
+    CProgressWatch::SetShowDelay(300ms);
+    PressKeys(m_pDlg.get(),
+              QKeySequence(QString::fromUtf8(kMoreOperationsKey), QKeySequence::PortableText));
+    QPointer<CMoreOperationsDlg> pMore = m_pDlg->MoreOperationsWindow();
+    ASSERT_TRUE(pMore);
+    CEntryControlView* pOther = Zeroed(1, 3);
+    MakePowOperands(kHugeExponent);
+    bool bTurned = false;
+    bool bComputing = false;
+    QString typed;
+    QTimer::singleShot(30, m_pDlg.get(),
+                       [&]
+                       {
+                           bTurned = m_nShown == 0;
+                           bComputing = IsComputing();
+                           PressKeys(pOther->Frame(), QKeySequence("7"));
+                           typed = pOther->Cell(0, 0).text();
+                           PressKeys(pOther->Frame(), QKeySequence("Alt+M"));
+                           ClickThroughDialog(IDC_ZEROED_OBJECT);
+                           QWidget* pEig = pMore->findChild<QWidget*>("buttonEig");
+                           ASSERT_NE(pEig, nullptr);
+                           QTest::mouseClick(pMore->windowHandle(), Qt::LeftButton, {},
+                                             pEig->mapTo(pMore, pEig->rect().center()));
+                       });
+    WhileShown([](QProgressDialog& dialog) { ClickCancelSoon(dialog); });
+    Run(&CHollastrinDlg::OnPow);
+
+    EXPECT_TRUE(bTurned);
+    EXPECT_TRUE(bComputing);
+    EXPECT_FALSE(IsComputing());
+    EXPECT_EQ(typed, "7");
+    EXPECT_EQ(m_nShown, 1);
+    ExpectNothingCameOfIt(3, 4);
+
+    // Once it has ended, the same key runs its command.
+    RightClick(pOther);
+    PressKeys(pOther->Frame(), QKeySequence("Alt+M"));
+    EXPECT_EQ(ObjectCount(), 4);
 }
 } // namespace

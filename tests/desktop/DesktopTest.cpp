@@ -408,10 +408,7 @@ TEST_F(WaylandTest, NoWindowEndsTheProgramWhenMaximised)
     const auto previousDelay = CProgressWatch::SetShowDelay(0ms);
     CProgressWatch::SetShowHook([&](QProgressDialog& dialog)
                                 { ExpectBackToNormal(&dialog, "progress dialog"); });
-    {
-        CProgressWatch watch(m_pDlg.get(), QStringLiteral("Computing"));
-        watch.OnProgress(0, 10);
-    }
+    RunWithProgress(m_pDlg.get(), QStringLiteral("Computing"), [] { ReportProgress(1, 10); });
     CProgressWatch::SetShowHook(nullptr);
     CProgressWatch::SetShowDelay(previousDelay);
 

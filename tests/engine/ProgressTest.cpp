@@ -2,6 +2,8 @@
 // and a sink that cancels by throwing.
 #include "PowerTestSupport.h"
 
+#include <thread>
+
 namespace
 {
 
@@ -193,4 +195,37 @@ TEST(Progress, CancellingSinkEndsCofactorAndAdjoint)
         EXPECT_EQ(cofactorSink.m_nCalls, nAllowed + 1);
         EXPECT_EQ(adjointSink.m_nCalls, nAllowed + 1);
     }
+}
+
+// A computation on a worker thread, watched and stopped from another: the
+// sink is the worker's own, the watcher reads its reports and its stop
+// request ends the computation at the next report.
+TEST(Progress, SharedProgressIsWatchedAndStoppedFromAnotherThread)
+{
+    CRecordingSink mine;
+    const CProgressScope scope(&mine);
+    CSharedProgress shared;
+    bool bCancelled = false;
+    std::thread worker(
+        [&]
+        {
+            const CProgressScope workerScope(&shared);
+            try
+            {
+                (void)Power(MakeMatrix({{0.6, -0.8}, {0.8, 0.6}}), Scalar(2147483647));
+            }
+            catch (const CComputationCancelled&)
+            {
+                bCancelled = true;
+            }
+        });
+    while (shared.Last().first < 1000)
+        std::this_thread::yield();
+    shared.RequestStop();
+    worker.join();
+    EXPECT_TRUE(bCancelled);
+    EXPECT_EQ(shared.Last().second, 2147483646);
+    // This thread's sink heard nothing of the worker's reports.
+    EXPECT_TRUE(mine.m_reports.empty());
+    EXPECT_EQ(ProgressDetail::g_pInstalledSink, &mine);
 }
