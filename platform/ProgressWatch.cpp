@@ -256,7 +256,8 @@ class CComputation
 {
 public:
     CComputation(QWidget* pOwner, QString strLabel)
-        : m_pOwner(pOwner), m_bHadOwner(pOwner != nullptr), m_strLabel(std::move(strLabel)),
+        : m_pOwner(pOwner), m_bHadOwner(pOwner != nullptr),
+          m_bOwnerWasVisible(pOwner && pOwner->isVisible()), m_strLabel(std::move(strLabel)),
           m_Progress(m_HandOver, Delay())
     {
         g_bComputing = true;
@@ -348,9 +349,15 @@ private:
     void ShowDialog();
 
     // Keeps the bar current; Cancel, the dialog's close box or Escape, or
-    // the dialog gone with its owner stop the computation.
+    // the owner hidden or gone (the dialog with it) stop the computation.
     void FollowDialog()
     {
+        // The owner closed (the program ending) before the dialog came.
+        if (m_bOwnerWasVisible && (!m_pOwner || !m_pOwner->isVisible()))
+        {
+            Stop();
+            return;
+        }
         if (!m_bShown)
             return;
         if (!m_pDialog || m_pDialog->wasCanceled() || m_pDialog->isHidden())
@@ -368,6 +375,7 @@ private:
 
     QPointer<QWidget> m_pOwner;
     const bool m_bHadOwner;
+    const bool m_bOwnerWasVisible;
     const QString m_strLabel;
     CHandOver m_HandOver;
     CWorkerProgress m_Progress;
@@ -416,6 +424,8 @@ void CComputation::ShowDialog()
         // Copy first: the hook may install another one.
         const CProgressWatch::ShowHook hook = Hook();
         hook(*m_pDialog);
+        // What the hook set off is answered before the computation goes on.
+        QCoreApplication::processEvents();
     }
     FollowDialog();
     m_HandOver.DialogUp();

@@ -434,4 +434,19 @@ TEST_F(ProgressTest, CommandsWaitTheirTurnFromTheStart)
     PressKeys(pOther->Frame(), QKeySequence("Alt+M"));
     EXPECT_EQ(ObjectCount(), 4);
 }
+
+// The program ending (its dialog done) stops a computation whose dialog has
+// not come yet: nothing is left running behind the closed dialog.
+TEST_F(ProgressTest, TheProgramEndingStopsTheComputation)
+{
+    CProgressWatch::SetShowDelay(std::chrono::hours(1));
+    MakePowOperands(kHugeExponent);
+    QTimer::singleShot(30, m_pDlg.get(), [this] { m_pDlg->done(0); });
+    Run(&CHollastrinDlg::OnPow);
+    EXPECT_EQ(m_nShown, 0);
+    // The ending closed the object windows; no result came after them.
+    EXPECT_EQ(ObjectCount(), 0);
+    EXPECT_EQ(m_pDlg->Registry().NextObjectNumber(), 3);
+    EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join('\n').toStdString();
+}
 } // namespace
