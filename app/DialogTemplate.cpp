@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 
@@ -18,6 +19,40 @@ namespace
 {
 // The pixels below a drop-down box that its template gives to the list.
 constexpr char kListHeightProperty[] = "quindleListHeight";
+
+// Space presses a button and opens a drop-down list; with Ctrl, Alt or Meta
+// it does neither. Ctrl+Space selects an object in its window, and means
+// nothing in a dialog.
+class CModifiedSpaceFilter final : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* /*pWatched*/, QEvent* pEvent) override
+    {
+        if (pEvent->type() != QEvent::KeyPress && pEvent->type() != QEvent::KeyRelease)
+            return false;
+        const auto* pKey = static_cast<const QKeyEvent*>(pEvent);
+        return (pKey->key() == Qt::Key_Space || pKey->key() == Qt::Key_Select) &&
+               (pKey->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    }
+};
+
+// Keeps the focus mark of a dialog's controls showing whenever the dialog
+// shows or becomes active: Qt shows it only once the focus has moved by a
+// key.
+class CFocusShown final : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::Show || pEvent->type() == QEvent::WindowActivate)
+            static_cast<QWidget*>(pWatched)->setAttribute(Qt::WA_KeyboardFocusChange);
+        return false;
+    }
+};
 
 QWidget* CreateCombo(QDialog* pDialog, QRect& rect)
 {
@@ -84,6 +119,8 @@ void SetUpFixedDialog(QDialog* pDialog, const char* pTitle, int nWidthDlu, int n
     KeepFromMinimising(pDialog);
     KeepFromMaximising(pDialog);
     AddHelpKey(pDialog);
+    // The focus shows from the first moment, not only after the first Tab.
+    pDialog->installEventFilter(new CFocusShown(pDialog)); // its child
 }
 
 QWidget* CreateControl(QDialog* pDialog, const SControlRow& row, EButtonFocus focus)
@@ -113,6 +150,8 @@ QWidget* CreateControl(QDialog* pDialog, const SControlRow& row, EButtonFocus fo
     }
     }
     pControl->setGeometry(rect);
+    if (row.kind == EControlKind::Button || row.kind == EControlKind::Combo)
+        pControl->installEventFilter(new CModifiedSpaceFilter(pControl)); // its child
     if (row.kind == EControlKind::Group)
         pControl->lower(); // a frame behind the controls it groups
     return pControl;

@@ -1,6 +1,8 @@
 // The group box of the program's dialogs.
 #pragma once
 
+#include "platform/Metrics.h"
+
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QPainter>
@@ -18,7 +20,7 @@ protected:
         QPainter painter(this);
         const QFontMetrics metrics(font());
         const QRect frame = rect().adjusted(0, metrics.height() / 2, -2, -2);
-        painter.setPen(palette().color(QPalette::Dark));
+        painter.setPen(QColor(Metrics::kControlBorder));
         painter.drawRect(frame);
         painter.setPen(palette().color(QPalette::Light));
         painter.drawRect(frame.translated(1, 1));

@@ -7,6 +7,7 @@
 #include "app/ObjectList.h"
 #include "app/Operations.h"
 #include "engine/Matrix.h"
+#include "engine/MoreOperations.h"
 #include "objects/EntryControlView.h"
 #include "objects/ObjectFrame.h"
 #include "platform/AccessibleLists.h"
@@ -135,7 +136,7 @@ void CHollastrinDlg::CreateControls()
             connect(pButton, &QPushButton::clicked, this, t.handler);
             // F1 and Escape are the dialog's own keys already.
             if (t.nID != IDC_HELP && t.nID != IDC_CLOSE)
-                AddCommandKey(keys, t.handler);
+                AddCommandKey(keys, [this, handler = t.handler] { (this->*handler)(); });
         });
 }
 
@@ -197,7 +198,7 @@ void CHollastrinDlg::OnSysCommand(unsigned nID, long /*lParam*/)
     }
 }
 
-void CHollastrinDlg::AddCommandKey(const QString& keys, Handler handler)
+void CHollastrinDlg::AddCommandKey(const QString& keys, const std::function<void()>& action)
 {
     // Live in every window of the program (the object windows above all, so
     // that the operands can be selected there with Ctrl+Space and the
@@ -205,14 +206,21 @@ void CHollastrinDlg::AddCommandKey(const QString& keys, Handler handler)
     // dialog is open.
     auto* pShortcut = new QShortcut(QKeySequence(keys, QKeySequence::PortableText), this);
     pShortcut->setContext(Qt::ApplicationShortcut);
-    connect(pShortcut, &QShortcut::activated, this, handler);
+    connect(pShortcut, &QShortcut::activated, this, action);
 }
 
 void CHollastrinDlg::SetUpKeyboard()
 {
-    AddCommandKey(QString::fromUtf8(kMoreOperationsKey), &CHollastrinDlg::OnMoreOperations);
-    AddCommandKey(QString::fromUtf8(kObjectListKey), &CHollastrinDlg::OnObjectListKey);
-    AddCommandKey(QString::fromUtf8(kReopenClosedKey), &CHollastrinDlg::OnReopenClosedObject);
+    AddCommandKey(QString::fromUtf8(kMoreOperationsKey), [this] { OnMoreOperations(); });
+    AddCommandKey(QString::fromUtf8(kObjectListKey), [this] { OnObjectListKey(); });
+    AddCommandKey(QString::fromUtf8(kReopenClosedKey), [this] { OnReopenClosedObject(); });
+    // The More Operations run by their keys whether their window is open or
+    // not, from every window as the main dialog's operations do.
+    for (int k = 0; k < int(kMoreOperations.size()); ++k)
+    {
+        const SOperation& op = MoreOperation(EMoreOperation(k));
+        AddCommandKey(QString::fromUtf8(op.pKeys), [this, &op] { m_Commands.Run(op); });
+    }
     WatchDropDown(RowsBox());
     WatchDropDown(ColsBox());
     // Buttons, labels and group boxes are named by their captions; the two

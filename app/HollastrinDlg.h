@@ -2,6 +2,8 @@
 // the operation and file buttons, and the state the object windows share.
 #pragma once
 
+#include <functional>
+
 #include "app/FileCommands.h"
 #include "app/ObjectCommands.h"
 #include "app/ObjectWindows.h"
@@ -183,7 +185,7 @@ private:
     // Opens an object of the chosen size as open does; a refusal is shown.
     void CreateObject(CEntryControlView* (CObjectWindows::*open)(int, int));
     // A key that runs the handler from any of the program's windows.
-    void AddCommandKey(const QString& keys, Handler handler);
+    void AddCommandKey(const QString& keys, const std::function<void()>& action);
     void CreateControls();
     // F1, and names and labels for screen readers.
     void SetUpKeyboard();

@@ -103,11 +103,20 @@ const SOperation& MoreOperation(EMoreOperation op)
     // the engine's table.
     static const auto s_operations = []
     {
+        // Alt+Shift and a letter of the caption: the main dialog's keys are
+        // Alt and a letter, so no key of one window is one of the other's.
+        // In the order of EMoreOperation.
+        constexpr const char* kKeys[] = {
+            "Alt+Shift+E", "Alt+Shift+V", "Alt+Shift+K", "Alt+Shift+R", "Alt+Shift+T",
+            "Alt+Shift+M", "Alt+Shift+C", "Alt+Shift+S", "Alt+Shift+Q", "Alt+Shift+U",
+            "Alt+Shift+P", "Alt+Shift+N", "Alt+Shift+L", "Alt+Shift+H",
+        };
+        static_assert(std::size(kKeys) == kMoreOperations.size());
         std::array<SOperation, kMoreOperations.size()> operations{};
         for (std::size_t k = 0; k < operations.size(); ++k)
         {
             const SMoreOperation& more = kMoreOperations[k];
-            operations[k] = {more.pCaption, more.nOperands, more.pDescription, nullptr,
+            operations[k] = {more.pCaption, more.nOperands, more.pDescription, kKeys[k],
                              more.pCompute};
         }
         operations[static_cast<std::size_t>(EMoreOperation::Qr)].parts = {"Q", "R", nullptr};

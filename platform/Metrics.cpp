@@ -1,9 +1,11 @@
 #include "platform/Metrics.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
 #include <QImageReader>
+#include <QPainter>
 #include <QPalette>
 #include <QProxyStyle>
 #include <QStyleFactory>
@@ -34,16 +36,46 @@ public:
     void drawPrimitive(PrimitiveElement element, const QStyleOption* pOption, QPainter* pPainter,
                        const QWidget* pWidget) const override
     {
+        // Fusion draws the borders of edit fields, buttons and drop-down
+        // lists in the window colour made 40 % darker: these window colours
+        // make them kEditBorder and kControlBorder.
         if (element == PE_FrameLineEdit && pOption)
         {
-            // Fusion draws an edit field's border in the window colour made
-            // 40 % darker; this grey comes out as kEditBorder.
-            QStyleOption option(*pOption);
-            option.palette.setColor(QPalette::Window, QColor(134, 134, 134));
-            QProxyStyle::drawPrimitive(element, &option, pPainter, pWidget);
+            DrawWithOutlineFrom(QColor(134, 134, 134), element, *pOption, pPainter, pWidget);
+            return;
+        }
+        if (element == PE_PanelButtonCommand && pOption)
+        {
+            DrawWithOutlineFrom(QColor(180, 180, 180), element, *pOption, pPainter, pWidget);
             return;
         }
         QProxyStyle::drawPrimitive(element, pOption, pPainter, pWidget);
+        // A list's frame, which Fusion draws lighter still, is drawn over.
+        if (element == PE_Frame && pOption && qobject_cast<const QAbstractItemView*>(pWidget))
+        {
+            pPainter->save();
+            pPainter->setPen(QColor(Metrics::kControlBorder));
+            pPainter->setBrush(Qt::NoBrush);
+            pPainter->drawRect(pOption->rect.adjusted(0, 0, -1, -1));
+            pPainter->restore();
+        }
+    }
+
+    void DrawWithOutlineFrom(const QColor& window, PrimitiveElement element,
+                             const QStyleOption& original, QPainter* pPainter,
+                             const QWidget* pWidget) const
+    {
+        QStyleOption option(original);
+        if (const auto* pButton = qstyleoption_cast<const QStyleOptionButton*>(&original))
+        {
+            // Keep what Fusion reads of a button (default, flat).
+            QStyleOptionButton buttonOption(*pButton);
+            buttonOption.palette.setColor(QPalette::Window, window);
+            QProxyStyle::drawPrimitive(element, &buttonOption, pPainter, pWidget);
+            return;
+        }
+        option.palette.setColor(QPalette::Window, window);
+        QProxyStyle::drawPrimitive(element, &option, pPainter, pWidget);
     }
 
     int styleHint(StyleHint hint, const QStyleOption* pOption, const QWidget* pWidget,

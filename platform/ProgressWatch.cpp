@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
@@ -406,6 +407,10 @@ void CComputation::ShowDialog()
     if (auto* pBar = dialog.findChild<QProgressBar*>())
         pBar->setAccessibleName(QStringLiteral("Progress of ") + m_strLabel);
     dialog.setCancelButtonText(QStringLiteral("Cancel"));
+    // Cancel takes a click, Space or Escape; not Enter, which a screen
+    // reader's where-am-I key on the keypad would send if it came too late.
+    if (auto* pCancel = dialog.findChild<QPushButton*>())
+        pCancel->setAutoDefault(false);
     dialog.setWindowModality(m_pOwner ? Qt::WindowModal : Qt::ApplicationModal);
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);

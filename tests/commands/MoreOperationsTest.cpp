@@ -3,10 +3,14 @@
 #include "engine/MoreOperations.h"
 #include "WindowTest.h"
 #include "app/HelpWindow.h"
+#include "app/HollastrinDlg.h"
 #include "app/MoreOperationsDlg.h"
+#include "app/Operations.h"
 #include "platform/Metrics.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QMenu>
 #include <QPushButton>
@@ -119,11 +123,19 @@ TEST_F(MoreOperationsTest, EveryButtonFitsItsGroupAndTheWindow)
         const auto op = std::find_if(kMoreOperations.begin(), kMoreOperations.end(),
                                      [&](const SMoreOperation& o) { return text == o.pCaption; });
         ASSERT_NE(op, kMoreOperations.end()) << text.toStdString();
-        EXPECT_EQ(pButton->toolTip(), op->pDescription);
+        // Described with its keys, as the main dialog's buttons are.
+        const QString keys =
+            QString::fromUtf8(MoreOperation(EMoreOperation(op - kMoreOperations.begin())).pKeys);
+        EXPECT_EQ(pButton->toolTip(), QString("%1 (%2)").arg(op->pDescription, keys));
         // Reachable from the keyboard, and described to screen readers.
         EXPECT_TRUE(pButton->focusPolicy() & Qt::TabFocus) << text.toStdString();
-        EXPECT_EQ(pButton->accessibleDescription(), op->pDescription);
+        EXPECT_EQ(pButton->accessibleDescription(), pButton->toolTip());
     }
+    EXPECT_EQ(
+        qobject_cast<QPushButton*>(pMore->GetDlgItem(IDC_MORE_CLOSE))->accessibleDescription(),
+        "Close this window (Escape)");
+    EXPECT_EQ(qobject_cast<QPushButton*>(pMore->GetDlgItem(IDC_MORE_HELP))->accessibleDescription(),
+              "Open the help (F1)");
     EXPECT_EQ(captions.size(), int(kMoreOperations.size()));
     EXPECT_EQ(captions.removeDuplicates(), 0);
 }
@@ -269,5 +281,42 @@ TEST_F(MoreOperationsTest, SeveralResultsOpenOnlyWhenAllFit)
     EXPECT_EQ(names, (QStringList{"Lu.P(" + n + ")", "Lu.L(" + n + ")", "Lu.U(" + n + ")"}));
     EXPECT_EQ(CellTexts(objects.last()), (QStringList{"3", "4", "0", "0.6666666667"}));
     EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join('\n').toStdString();
+}
+
+// The More Operations have keys of their own, none of them another
+// command's; like the main dialog's they work from the object windows, with
+// the window open or not. Ctrl+Space presses no button and opens no list.
+TEST_F(MoreOperationsTest, KeysOfTheirOwnAndNoneForCtrlSpace)
+{
+    QStringList keys;
+    for (QPushButton* pButton : m_pDlg->findChildren<QPushButton*>())
+        keys << pButton->toolTip().section(" (", -1).chopped(1);
+    for (std::size_t k = 0; k < kMoreOperations.size(); ++k)
+        keys << QString::fromUtf8(MoreOperation(EMoreOperation(k)).pKeys);
+    keys << kMoreOperationsKey << kObjectListKey << kReopenClosedKey << "Ctrl+Space"
+         << "Ctrl+W"
+         << "Ctrl+Shift+C"
+         << "Ctrl+Shift+V";
+    EXPECT_EQ(keys.removeDuplicates(), 0) << keys.join(' ').toStdString();
+
+    CEntryControlView* pView = Zeroed(2, 2, {"1", "2", "2", "4"});
+    Activate(pView->Frame());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier | Qt::ShiftModifier);
+    ASSERT_EQ(ObjectCount(), 2);
+    EXPECT_EQ(Name(LastObject()), "Rank(1)");
+    EXPECT_EQ(m_pDlg->MoreOperationsWindow(), nullptr);
+
+    RightClick(pView);
+    CMoreOperationsDlg* pMore = Open();
+    QWidget* pEig = pMore->GetDlgItem(IDC_MORE_EIG);
+    pEig->setFocus();
+    QTest::keyClick(pEig, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(ObjectCount(), 2);
+    QTest::keyClick(m_pDlg->RowsBox(), Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_FALSE(m_pDlg->RowsBox()->view()->isVisible());
+    // Space alone still presses the button.
+    QTest::keyClick(pEig, Qt::Key_Space);
+    EXPECT_EQ(ObjectCount(), 3);
 }
 } // namespace

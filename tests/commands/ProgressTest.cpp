@@ -136,6 +136,7 @@ TEST_F(ProgressTest, DialogNamesTheResultAndCancelEndsTheCommandQuietly)
     MakePowOperands(kHugeExponent);
     QString title, cancelText, name, barName;
     Qt::WindowModality modality = Qt::NonModal;
+    bool bCancelledByEnter = true;
     QWidget* pParent = nullptr;
     int nMaximum = 0;
     WhileShown(
@@ -153,6 +154,12 @@ TEST_F(ProgressTest, DialogNamesTheResultAndCancelEndsTheCommandQuietly)
             QPushButton* pCancel = CancelButton(dialog);
             ASSERT_NE(pCancel, nullptr);
             cancelText = pCancel->text();
+            // Enter (a screen reader's where-am-I key on the keypad) is no
+            // Cancel.
+            pCancel->setFocus();
+            QTest::keyClick(pCancel, Qt::Key_Enter, Qt::KeypadModifier);
+            QTest::keyClick(&dialog, Qt::Key_Return);
+            bCancelledByEnter = dialog.wasCanceled();
             ClickCancelSoon(dialog);
         });
     Run(&CHollastrinDlg::OnPow);
@@ -164,6 +171,7 @@ TEST_F(ProgressTest, DialogNamesTheResultAndCancelEndsTheCommandQuietly)
     EXPECT_EQ(name, "Computing Pow(1,2)");
     EXPECT_EQ(barName, "Progress of Pow(1,2)");
     EXPECT_EQ(cancelText, "Cancel");
+    EXPECT_FALSE(bCancelledByEnter);
     EXPECT_EQ(modality, Qt::WindowModal);
     EXPECT_EQ(pParent, m_pDlg.get());
     EXPECT_EQ(nMaximum, CProgressWatch::kBarMaximum);

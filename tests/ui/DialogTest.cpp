@@ -19,6 +19,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
+
 using DialogTest = UiTest;
 
 TEST_F(DialogTest, TemplateControlsTextsAndGeometry)
@@ -125,6 +128,51 @@ TEST_F(DialogTest, EveryTextFitsItsControl)
     // "Select Columns" stays centred over the columns list.
     const QRect columns = m_pDlg->GetDlgItem(1034)->geometry();
     EXPECT_NEAR(columns.center().x(), Metrics::DluRect(79, 13, 56, 9).center().x(), 1);
+}
+
+namespace
+{
+double Luminance(const QColor& colour)
+{
+    auto channel = [](double c)
+    { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+           0.0722 * channel(colour.blueF());
+}
+
+// The contrast against the dialog's background of the darkest pixel on a
+// line across the control's left edge, at its middle.
+double EdgeContrast(const QImage& image, const QWidget* pControl, int nTop = 0)
+{
+    const int y = nTop ? pControl->y() + nTop : pControl->geometry().center().y();
+    const QColor background = image.pixelColor(pControl->x() - 2, y);
+    double dDarkest = 1;
+    for (int x = pControl->x(); x < pControl->x() + 3; ++x)
+        dDarkest = std::min(dDarkest, Luminance(image.pixelColor(x, y)));
+    return (Luminance(background) + 0.05) / (dDarkest + 0.05);
+}
+} // namespace
+
+// The borders of the lists, buttons and group frames stand out 3:1 from the
+// background, and the focus shows from the first moment.
+TEST_F(DialogTest, BordersAndTheFirstFocusStandOut)
+{
+    const QImage image = m_pDlg->grab().toImage();
+    QList<const QWidget*> controls = {m_pDlg->RowsBox(), m_pDlg->ColsBox(),
+                                      m_pDlg->ObjectListBox()};
+    for (const QPushButton* pButton : m_pDlg->findChildren<QPushButton*>())
+        controls << pButton;
+    for (const QWidget* pControl : controls)
+        EXPECT_GE(EdgeContrast(image, pControl), 3.0) << pControl->objectName().toStdString();
+    for (const QGroupBox* pGroup : m_pDlg->findChildren<QGroupBox*>())
+        EXPECT_GE(EdgeContrast(image, pGroup, pGroup->height() * 3 / 4), 3.0)
+            << pGroup->title().toStdString();
+
+    Activate(m_pDlg.get());
+    ASSERT_EQ(QApplication::focusWidget(), m_pDlg->RowsBox());
+    const QImage focused = m_pDlg->RowsBox()->grab().toImage();
+    m_pDlg->ColsBox()->setFocus(Qt::MouseFocusReason);
+    EXPECT_NE(m_pDlg->RowsBox()->grab().toImage(), focused);
 }
 
 TEST_F(DialogTest, ContextMenuIsTheSystemMenuAndOpensTheAboutBox)
