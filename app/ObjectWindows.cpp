@@ -61,14 +61,21 @@ CObjectWindows::CObjectWindows(CObjectRegistry& registry, QObject* pParent)
     connect(&m_Registry, &CObjectRegistry::objectLeaving, this, &CObjectWindows::KeepClosedObject);
 }
 
-CEntryControlView* CObjectWindows::Open(const QString& strName, const QString& strSuffix, int nRows,
-                                        int nCols)
+void CObjectWindows::CheckBudget(int nCells) const
 {
-    if (nRows * nCols + m_Registry.EditControlCount() > kMaxEditControls)
+    if (nCells + m_Registry.EditControlCount() > kMaxEditControls)
         throw static_cast<const char*>(MessageText::kBudgetReached);
+}
+
+CEntryControlView* CObjectWindows::Open(const QString& strName, const QString& strSuffix, int nRows,
+                                        int nCols, const QStringList& texts)
+{
+    CheckBudget(nRows * nCols);
     // The window deletes itself when closed; close-all and the dialog's end
-    // delete those still open.
-    auto* pFrame = new CObjectFrame(&m_Registry, strName, strSuffix, nRows, nCols);
+    // delete those still open. Its cells are made with their texts and the
+    // window shows only then: written into a shown window, each text would
+    // be laid out twice, repainted and announced.
+    auto* pFrame = new CObjectFrame(&m_Registry, strName, strSuffix, nRows, nCols, texts);
     pFrame->showNormal();
     return pFrame->View();
 }
@@ -80,23 +87,24 @@ CEntryControlView* CObjectWindows::OpenBlank(int nRows, int nCols)
 
 CEntryControlView* CObjectWindows::OpenRandom(int nRows, int nCols)
 {
+    // Refused before the sequence moves on.
+    CheckBudget(nRows * nCols);
     CRandomGenerator random;
     random.Seed(static_cast<std::uint32_t>(m_nRandomSeed));
-    CEntryControlView* pView = Open(QString(), QString(), nRows, nCols);
     CMatrix values(nRows, nCols);
     for (int i = 0; i < nRows; ++i)
         for (int j = 0; j < nCols; ++j)
             values.SetElement(i, j, random.Next() / 32767.0);
     m_nRandomSeed = random.Next();
-    pView->ShowValues(values);
-    return pView;
+    return OpenFilled(values, QString());
 }
 
 CEntryControlView* CObjectWindows::OpenFilled(const CMatrix& values, const QString& strName,
                                               const QString& strSuffix)
 {
-    CEntryControlView* pView = Open(strName, strSuffix, values.m_nRows, values.m_nCols);
-    pView->ShowValues(values);
+    CEntryControlView* pView = Open(strName, strSuffix, values.m_nRows, values.m_nCols,
+                                    CEntryControlView::CellTexts(values));
+    pView->KeepValues(values);
     return pView;
 }
 
@@ -167,24 +175,22 @@ KeptSession CObjectWindows::CaptureSession() const
 
 CEntryControlView* CObjectWindows::RestoreObject(const KeptObject& object, int nNextNumber)
 {
-    if (object.nRows * object.nCols + m_Registry.EditControlCount() > kMaxEditControls)
-        throw static_cast<const char*>(MessageText::kBudgetReached);
+    CheckBudget(object.nRows * object.nCols);
     if (m_Registry.ListIndexOfNumber(object.nNumber) >= 0)
         return nullptr;
     m_Registry.ReuseNumber(object.nNumber, nNextNumber);
-    // The window deletes itself when closed, as every object window does.
-    auto* pFrame =
-        new CObjectFrame(&m_Registry, QString::fromStdString(object.strName),
-                         FileNameFromBytes(object.strSuffix), object.nRows, object.nCols);
-    pFrame->move(OnScreen(QPoint(object.nX, object.nY), pFrame->frameGeometry().size()));
-    pFrame->showNormal();
     QStringList texts;
     texts.reserve(qsizetype(object.cells.size()));
     for (const std::string& text : object.cells)
         texts.append(QString::fromStdString(text));
-    CEntryControlView* pView = pFrame->View();
-    pView->WriteTexts(texts);
-    return pView;
+    // The window deletes itself when closed, as every object window does;
+    // its cells hold their texts before it shows.
+    auto* pFrame =
+        new CObjectFrame(&m_Registry, QString::fromStdString(object.strName),
+                         FileNameFromBytes(object.strSuffix), object.nRows, object.nCols, texts);
+    pFrame->move(OnScreen(QPoint(object.nX, object.nY), pFrame->frameGeometry().size()));
+    pFrame->showNormal();
+    return pFrame->View();
 }
 
 int CObjectWindows::RestoreSession(const KeptSession& session)

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <vector>
@@ -80,7 +81,12 @@ public:
     int ClosedGroups() const { return int(m_ClosedObjects.size()); }
 
 private:
-    CEntryControlView* Open(const QString& strName, const QString& strSuffix, int nRows, int nCols);
+    // Throws the budget text when nCells more would not fit.
+    void CheckBudget(int nCells) const;
+    // Opens a window whose cells hold the texts row by row (blank past the
+    // last text), after the budget check.
+    CEntryControlView* Open(const QString& strName, const QString& strSuffix, int nRows, int nCols,
+                            const QStringList& texts = QStringList());
     // Records a closing window's object for reopening.
     void KeepClosedObject(CEntryControlView* pView);
 

@@ -11,18 +11,34 @@ namespace
 // A cell: the edit field as the toolkit presents it, but with one attribute
 // run over the whole text. The toolkit's own reports an empty run at each
 // offset, which screen readers merge into a run one character short and so
-// cut the last character off every value read. The description tells
-// whether the object is selected, and as which operand.
+// cut the last character off every value read. The name gives the cell's
+// row, column and object; the description tells whether the object is
+// selected, and as which operand.
 class CAccessibleCell : public QAccessibleWidget,
                         public QAccessibleTextInterface,
                         public QAccessibleEditableTextInterface
 {
 public:
+    // Every cell gets one as its window shows; what is costly is left until
+    // it is asked for.
     explicit CAccessibleCell(CEntryControl* pCell)
         : QAccessibleWidget(pCell, QAccessible::EditableText)
     {
-        addControllingSignal(QStringLiteral("textChanged(const QString&)"));
-        addControllingSignal(QStringLiteral("returnPressed()"));
+    }
+
+    // The signals that control other objects, as for any edit field; read
+    // only by the relations.
+    QList<QPair<QAccessibleInterface*, QAccessible::Relation>>
+    relations(QAccessible::Relation match = QAccessible::AllRelations) const override
+    {
+        if (!m_bSignalsAdded)
+        {
+            auto* pThis = const_cast<CAccessibleCell*>(this);
+            pThis->addControllingSignal(QStringLiteral("textChanged(const QString&)"));
+            pThis->addControllingSignal(QStringLiteral("returnPressed()"));
+            pThis->m_bSignalsAdded = true;
+        }
+        return QAccessibleWidget::relations(match);
     }
 
     CEntryControl* Cell() const { return static_cast<CEntryControl*>(widget()); }
@@ -40,6 +56,8 @@ public:
     {
         if (type == QAccessible::Value)
             return Cell()->text();
+        if (type == QAccessible::Name && Cell()->View() && Cell()->accessibleName().isEmpty())
+            return Cell()->View()->CellName(Cell()->Index());
         if (type == QAccessible::Description && Cell()->View())
             return Cell()->View()->SelectionText();
         return QAccessibleWidget::text(type);
@@ -125,6 +143,9 @@ public:
     {
         Cell()->setText(Cell()->text().replace(nStart, nEnd - nStart, strText));
     }
+
+private:
+    bool m_bSignalsAdded = false;
 };
 
 // An object window: selectable, selected while its object is, and described
@@ -222,6 +243,11 @@ void InstallObjectAccessibility()
 
 void AdoptCellInterfaces(const CEntryControlView& view)
 {
+    // Without an assistive technology listening, nothing asks for an
+    // interface while the cells are made; the first question makes the
+    // cell's own.
+    if (!QAccessible::isActive())
+        return;
     for (int i = 0; i < view.m_nRows; ++i)
     {
         for (int j = 0; j < view.m_nCols; ++j)

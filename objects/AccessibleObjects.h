@@ -8,5 +8,6 @@ class CEntryControlView;
 // quiet. Called by every object window before it creates anything.
 void InstallObjectAccessibility();
 
-// Gives each cell of the view the cell's own accessible interface.
+// Gives each cell of the view the cell's own accessible interface, where an
+// assistive technology has had the edit field's made already.
 void AdoptCellInterfaces(const CEntryControlView& view);

@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <string_view>
@@ -60,19 +61,57 @@ std::unique_ptr<CGridLabel* []> MakeLabels(CEntryControlView* pView, QWidget* pG
     return labels;
 }
 
-// A blank cell in row i, column j of the grid: it scrolls into view when it
-// takes the focus, and tells the registry of its edits and dropped files.
+// The grid of labels and cells. The window's activation stops here instead
+// of going on to every cell, each of which would repaint and post itself a
+// call to drop a selection it no longer shows: one repaint of the grid covers
+// the cells, and one call after the event drops those selections.
+class CCellGrid : public QWidget
+{
+public:
+    CCellGrid() { setObjectName(QLatin1String(CEntryControlView::kGridName)); }
+
+protected:
+    bool event(QEvent* pEvent) override
+    {
+        if (pEvent->type() != QEvent::WindowActivate && pEvent->type() != QEvent::WindowDeactivate)
+            return QWidget::event(pEvent);
+        if (isVisible() && !palette().isEqual(QPalette::Active, QPalette::Inactive))
+            update();
+        if (pEvent->type() == QEvent::WindowActivate)
+            QTimer::singleShot(0, this, [this] { DropUnfocusedSelections(); });
+        return true;
+    }
+
+private:
+    // What an edit field does on its own when its window becomes active.
+    void DropUnfocusedSelections()
+    {
+        for (QObject* pChild : children())
+        {
+            auto* pCell = qobject_cast<CEntryControl*>(pChild);
+            if (pCell && !pCell->hasFocus() && pCell->hasSelectedText())
+                pCell->deselect();
+        }
+    }
+};
+
+// A cell in row i, column j of the grid, holding its text from the start: it
+// scrolls into view when it takes the focus, and tells the registry of its
+// edits (its first text is none) and dropped files. Its name for screen
+// readers comes from the view.
 CEntryControl* MakeCell(CEntryControlView* pView, CObjectRegistry* pRegistry, QWidget* pGrid, int i,
-                        int j, const QString& strObject)
+                        int j, const QString& strText)
 {
     auto* pCell = new CEntryControl(pGrid);
+    // Written, not given to the constructor, which would lay the text out
+    // three times.
+    if (!strText.isEmpty())
+        pCell->setText(strText);
     QObject::connect(pCell, &CEntryControl::focused, pView,
                      [pView](CEntryControl* pFocused) { pView->ShowCell(*pFocused); });
     QObject::connect(pCell, &CEntryControl::filesDropped, pRegistry,
                      &CObjectRegistry::RequestOpenFiles);
     QObject::connect(pCell, &QLineEdit::textChanged, pRegistry, &CObjectRegistry::NoteEdited);
-    pCell->setAccessibleName(
-        QStringLiteral("Row %1, column %2 of object %3").arg(i + 1).arg(j + 1).arg(strObject));
     pCell->setGeometry(132 * j + 25, 36 * i + 25, 117, 19);
     return pCell;
 }
@@ -131,7 +170,7 @@ void CGridLabel::paintEvent(QPaintEvent* /*pEvent*/)
 
 CEntryControlView::CEntryControlView(QWidget* pParent, CObjectFrame* pFrame,
                                      CObjectRegistry* pRegistry, int nObjectNumber, int nRows,
-                                     int nCols)
+                                     int nCols, const QStringList& texts)
     : QScrollArea(pParent), m_nRows(nRows), m_nCols(nCols), m_nObjectNumber(nObjectNumber)
 {
     m_brushSelected = QColor(Metrics::kSelectedLabelBrush);
@@ -163,7 +202,7 @@ CEntryControlView::CEntryControlView(QWidget* pParent, CObjectFrame* pFrame,
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setGeometry(0, 0, m_sizeTotal.width(), m_sizeTotal.height());
-    OnCreate();
+    OnCreate(texts);
     // The highlight follows the selection.
     connect(pRegistry, &CObjectRegistry::selectionChanged, this,
             [this](CEntryControlView* pView)
@@ -178,15 +217,14 @@ CEntryControlView::~CEntryControlView()
     OnDestroy();
 }
 
-int CEntryControlView::OnCreate()
+int CEntryControlView::OnCreate(const QStringList& texts)
 {
     m_font = Metrics::CellFont(logicalDpiY());
 
     // The grid is built complete before it goes into the scroll area, and
     // before the window is shown: adding children to a visible widget one by
     // one costs far more.
-    m_pGrid = new QWidget; // owned by the scroll area below
-    m_pGrid->setObjectName(QLatin1String(kGridName));
+    m_pGrid = new CCellGrid; // owned by the scroll area below
     m_pGrid->resize(m_sizeTotal);
     m_pGrid->setFont(m_font);
 
@@ -209,7 +247,9 @@ int CEntryControlView::OnCreate()
         for (int j = 0; j < m_nCols; ++j)
         {
             m_pValues[i][j] = 0.0;
-            m_pCells[i][j] = MakeCell(this, m_pRegistry, m_pGrid, i, j, number);
+            const qsizetype k = qsizetype(i) * m_nCols + j;
+            m_pCells[i][j] = MakeCell(this, m_pRegistry, m_pGrid, i, j,
+                                      k < texts.size() ? texts.at(k) : QString());
             ++g_nNextCellID;
         }
     }
@@ -322,10 +362,33 @@ void CEntryControlView::WriteCells()
 
 void CEntryControlView::ShowValues(const CMatrix& values)
 {
+    KeepValues(values);
+    WriteCells();
+}
+
+void CEntryControlView::KeepValues(const CMatrix& values)
+{
     for (int i = 0; i < m_nRows; ++i)
         for (int j = 0; j < m_nCols; ++j)
             m_pValues[i][j] = values.GetElement(i, j);
-    WriteCells();
+}
+
+QStringList CEntryControlView::CellTexts(const CMatrix& values)
+{
+    QStringList texts;
+    texts.reserve(qsizetype(values.m_nRows) * values.m_nCols);
+    for (int i = 0; i < values.m_nRows; ++i)
+        for (int j = 0; j < values.m_nCols; ++j)
+            texts.append(QString::fromStdString(FormatCellNumber(values.GetElement(i, j))));
+    return texts;
+}
+
+QString CEntryControlView::CellName(int nIndex) const
+{
+    return QStringLiteral("Row %1, column %2 of object %3")
+        .arg(nIndex / m_nCols + 1)
+        .arg(nIndex % m_nCols + 1)
+        .arg(m_nObjectNumber);
 }
 
 void CEntryControlView::WriteTexts(const QStringList& texts)

@@ -43,15 +43,17 @@ public:
     // knows the grid's labels and cells.
     static constexpr char kGridName[] = "quindleCellGrid";
 
-    // Builds the grid with all labels and blank cells. pParent is the object
+    // Builds the grid with all labels and cells, the cells holding the
+    // texts row by row (blank past the last text). pParent is the object
     // window pFrame, which lists the view in the registry.
     CEntryControlView(QWidget* pParent, CObjectFrame* pFrame, CObjectRegistry* pRegistry,
-                      int nObjectNumber, int nRows, int nCols);
+                      int nObjectNumber, int nRows, int nCols,
+                      const QStringList& texts = QStringList());
     // Takes the object out of the registry (OnDestroy): the one place where
     // an object leaves the lists, however its window ends.
     ~CEntryControlView() override;
 
-    int OnCreate();
+    int OnCreate(const QStringList& texts);
     void OnSize(unsigned nType, int cx, int cy);
     // A right click on the view's background: select or deselect the object
     // (a third one is refused with a message).
@@ -116,6 +118,14 @@ public:
     // Stores the matrix's values and writes them into the cells
     // (WriteCells).
     void ShowValues(const CMatrix& values);
+    // Stores the matrix's values only: for a view whose cells were made with
+    // their texts (CellTexts).
+    void KeepValues(const CMatrix& values);
+    // The texts the cells show for the matrix's values, row by row.
+    static QStringList CellTexts(const CMatrix& values);
+    // The name screen readers hear for cell nIndex (row by row from 0):
+    // "Row 2, column 3 of object 4".
+    QString CellName(int nIndex) const;
     // Writes the texts into the cells as they are, row by row (those past
     // the last cell are left out), then focuses cell (0, 0).
     void WriteTexts(const QStringList& texts);

@@ -41,7 +41,7 @@ QString SizeSuffix(int nRows, int nCols)
 } // namespace
 
 CObjectFrame::CObjectFrame(CObjectRegistry* pRegistry, QString strName, QString strSuffix,
-                           int nRows, int nCols)
+                           int nRows, int nCols, const QStringList& texts)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       m_nRows(nRows), m_nCols(nCols)
@@ -79,7 +79,7 @@ CObjectFrame::CObjectFrame(CObjectRegistry* pRegistry, QString strName, QString 
     // Where the size steps are ignored.
     KeepNormalSize(this, m_sizeNormal);
     move(FramePosition(m_nObjectNumber));
-    OnCreate();
+    OnCreate(texts);
     // A narrow window's title bar cuts the title short; the background and
     // the labels show all of it.
     m_pView->setToolTip(Qt::convertFromPlainText(title, Qt::WhiteSpacePre));
@@ -109,11 +109,12 @@ QPoint CObjectFrame::FramePosition(int nObjectNumber)
     return QPoint(231 + 5 * k, 2 + 35 * k);
 }
 
-int CObjectFrame::OnCreate()
+int CObjectFrame::OnCreate(const QStringList& texts)
 {
     m_rectClient = rect();
     // A child of this window.
-    m_pView = new CEntryControlView(this, this, m_pRegistry, m_nObjectNumber, m_nRows, m_nCols);
+    m_pView =
+        new CEntryControlView(this, this, m_pRegistry, m_nObjectNumber, m_nRows, m_nCols, texts);
     AdoptCellInterfaces(*m_pView);
     m_pView->setGeometry(m_rectClient);
     m_pView->show();

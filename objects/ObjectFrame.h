@@ -3,6 +3,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class CEntryControlView;
@@ -24,13 +25,14 @@ class CObjectFrame : public QWidget
 
 public:
     // Composes the title, places and sizes the (hidden) window and creates
-    // the view with all its cells; the object is in the registry, with the
-    // registry's next number, when the constructor returns.
+    // the view with all its cells, holding the texts row by row; the object
+    // is in the registry, with the registry's next number, when the
+    // constructor returns.
     CObjectFrame(CObjectRegistry* pRegistry, QString strName, QString strSuffix, int nRows,
-                 int nCols);
+                 int nCols, const QStringList& texts = QStringList());
     ~CObjectFrame() override;
 
-    int OnCreate();
+    int OnCreate(const QStringList& texts);
     void OnSize(unsigned nType, int cx, int cy);
     void OnSetFocus();
 
