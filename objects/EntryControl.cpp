@@ -102,6 +102,15 @@ void CEntryControl::keyPressEvent(QKeyEvent* pEvent)
         OnChar(9, 1, 0);
         return;
     }
+    // A letter with Alt or Meta is a command's key, or no key at all: it
+    // never types into the cell, as a letter with Ctrl never does. (AltGr
+    // comes without these modifiers and types as ever.)
+    const bool bCombination = pEvent->modifiers() & (Qt::AltModifier | Qt::MetaModifier);
+    if (bCombination && !pEvent->text().isEmpty() && pEvent->text().at(0).isPrint())
+    {
+        pEvent->accept();
+        return;
+    }
     QLineEdit::keyPressEvent(pEvent);
     // Keys the edit field leaves unused (Up, Page Down, ...) must not reach
     // the scrolling grid around it.

@@ -211,6 +211,10 @@ TEST_F(KeyboardTest, CommandKeysWorkFromEveryWindow)
     ASSERT_EQ(ObjectCount(), 3);
     EXPECT_EQ(Name(LastObject()), "Add(1,2)");
     EXPECT_TRUE(m_pDlg->Registry().SelectedList().isEmpty());
+    // A letter with Alt that runs nothing types nothing either.
+    QTest::keyClick(&p1->Cell(0, 0), Qt::Key_B, Qt::AltModifier);
+    QTest::keyClick(&p1->Cell(0, 0), Qt::Key_B, Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_EQ(p1->Cell(0, 0).text(), "1");
 
     // Ctrl+L: the object list; the arrows choose without bringing anything
     // forward, Enter brings the chosen window forward and ends nothing.
