@@ -12,6 +12,7 @@
 #include "objects/ObjectFrame.h"
 #include "platform/AccessibleLists.h"
 #include "platform/FileDrops.h"
+#include "platform/FocusReturn.h"
 #include "platform/MessageBox.h"
 #include "platform/Metrics.h"
 #include "platform/WindowRules.h"
@@ -100,6 +101,8 @@ CHollastrinDlg::CHollastrinDlg(QWidget* pParent)
     SetUpFixedDialog(this, kAppCaption, kDialogWidthDlu, kDialogHeightDlu);
     move(Metrics::DluToPixelsX(kDialogLeftDlu), Metrics::DluToPixelsY(kDialogTopDlu));
     SetMessageBoxOwner(this);
+    // Boxes and windows closed give the focus back to where the user was.
+    ReturnFocusWhenWindowsClose();
     setAcceptDrops(true);
     CreateControls();
     SetUpKeyboard();

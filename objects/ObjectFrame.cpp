@@ -5,6 +5,7 @@
 #include "objects/EntryControlView.h"
 #include "objects/ObjectRegistry.h"
 #include "platform/FileDrops.h"
+#include "platform/FocusReturn.h"
 #include "platform/Metrics.h"
 #include "platform/WindowRules.h"
 
@@ -196,7 +197,9 @@ void CObjectFrame::OnEditPasteObject()
 void CObjectFrame::changeEvent(QEvent* pEvent)
 {
     QWidget::changeEvent(pEvent);
-    if (pEvent->type() == QEvent::ActivationChange && isActiveWindow())
+    // Activated, the window gives its first cell the focus; given the focus
+    // back after a box or window closed, it keeps the cell the user was in.
+    if (pEvent->type() == QEvent::ActivationChange && isActiveWindow() && !TakeFocusReturn(this))
         OnSetFocus();
 }
 

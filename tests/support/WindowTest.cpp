@@ -191,6 +191,9 @@ void WindowTest::ExpectNoBox()
 
 void Activate(QWidget* pWindow)
 {
+    // A window closed just before gives the focus back first, as it does
+    // long before a user's next action.
+    QCoreApplication::processEvents();
     pWindow->activateWindow();
     EXPECT_TRUE(QTest::qWaitFor([pWindow] { return QApplication::activeWindow() == pWindow; }))
         << pWindow->windowTitle().toStdString();

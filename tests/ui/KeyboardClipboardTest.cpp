@@ -5,6 +5,8 @@
 #include "app/AboutDlg.h"
 #include "app/HelpWindow.h"
 #include "app/Hollastrin.h"
+#include "app/HollastrinDlg.h"
+#include "app/MoreOperationsDlg.h"
 #include "engine/Matrix.h"
 
 #include <QAccessible>
@@ -405,4 +407,50 @@ TEST_F(ClipboardTest, CtrlCAndCtrlVStayWithinOneCell)
     // Ctrl+Shift+C then takes the whole object.
     QTest::keyClick(&to, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "12345\t\n\ta234b");
+}
+
+// Whatever closes, a box, More Operations, the help or an object window,
+// the focus goes back to the window and cell the user was in, and never to
+// the main dialog where a stray Escape ends the program.
+TEST_F(KeyboardTest, FocusComesBackWhereTheUserWas)
+{
+    CEntryControlView* p1 = Zeroed(2, 2);
+    CEntryControlView* p2 = Zeroed(2, 2);
+    auto expectBackIn = [](CEntryControlView* pView, int i, int j, const char* pAfter)
+    {
+        EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pView->Frame(); }))
+            << pAfter;
+        EXPECT_EQ(QApplication::focusWidget(), &pView->Cell(i, j)) << pAfter;
+    };
+
+    Activate(p2->Frame());
+    p2->Cell(1, 1).setFocus();
+    const MessageBoxHook hook = SetMessageBoxHook(nullptr);
+    AnswerNextModal([](QWidget*) {});
+    QTest::keyClick(&p2->Cell(1, 1), Qt::Key_A, Qt::AltModifier); // nothing selected: a box
+    SetMessageBoxHook(hook);
+    m_messages.clear();
+    expectBackIn(p2, 1, 1, "a message box");
+
+    QTest::keyClick(&p2->Cell(1, 1), Qt::Key_M, Qt::ControlModifier);
+    ASSERT_TRUE(Eventually(
+        [this]
+        {
+            return m_pDlg->MoreOperationsWindow() &&
+                   QApplication::activeWindow() == m_pDlg->MoreOperationsWindow();
+        }));
+    QTest::keyClick(m_pDlg->MoreOperationsWindow(), Qt::Key_Escape);
+    expectBackIn(p2, 1, 1, "More Operations");
+
+    QTest::keyClick(&p2->Cell(1, 1), Qt::Key_F1);
+    ASSERT_TRUE(
+        Eventually([] { return HelpWindow() && QApplication::activeWindow() == HelpWindow(); }));
+    QTest::keyClick(HelpWindow(), Qt::Key_Escape);
+    expectBackIn(p2, 1, 1, "the help");
+
+    Activate(p1->Frame());
+    p1->Cell(0, 1).setFocus();
+    Activate(p2->Frame());
+    QTest::keyClick(&p2->Cell(1, 1), Qt::Key_W, Qt::ControlModifier);
+    expectBackIn(p1, 0, 1, "Ctrl+W");
 }
