@@ -2,6 +2,7 @@
 
 #include "objects/EntryControl.h"
 #include "objects/EntryControlView.h"
+#include "platform/ScreenReaderEvents.h"
 
 #include <QAccessibleWidget>
 #include <QFontMetrics>
@@ -59,7 +60,7 @@ public:
         if (type == QAccessible::Name && Cell()->View() && Cell()->accessibleName().isEmpty())
             return Cell()->View()->CellName(Cell()->Index());
         if (type == QAccessible::Description && Cell()->View())
-            return Cell()->View()->SelectionText();
+            return Cell()->View()->CellSelectionText();
         return QAccessibleWidget::text(type);
     }
 
@@ -216,6 +217,9 @@ QAccessible::UpdateHandler& PreviousHandler()
 void FilterEvent(QAccessibleEvent* pEvent)
 {
     if (IsUnheard(pEvent))
+        return;
+    // A new name or description goes out with its text.
+    if (SendTextChange(pEvent))
         return;
     if (QAccessible::UpdateHandler previous = PreviousHandler())
     {

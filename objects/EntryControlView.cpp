@@ -209,6 +209,8 @@ CEntryControlView::CEntryControlView(QWidget* pParent, CObjectFrame* pFrame,
             {
                 if (pView == this)
                     Invalidate();
+                else if (!m_strMovedUp.isEmpty() && pView->SelIndex() != 0)
+                    ForgetMovedUp();
             });
 }
 
@@ -416,12 +418,18 @@ void CEntryControlView::Invalidate()
 {
     // Every change of the selection comes through here, so screen readers
     // hear of it too.
-    setAccessibleDescription(IsSelected() ? QStringLiteral("Selected")
-                                          : QStringLiteral("Not selected"));
     const int nSelIndex = SelIndex();
     m_strSelectionText = nSelIndex == 0   ? QStringLiteral("Selected, first operand")
                          : nSelIndex == 1 ? QStringLiteral("Selected, second operand")
                                           : QStringLiteral("Not selected");
+    // Left as the first operand, with the other one moving up: the cell
+    // being typed into tells that too, until the selection changes again.
+    m_strMovedUp.clear();
+    if (m_nLastSelIndex == 0 && nSelIndex < 0 && !m_pRegistry->SelectedList().isEmpty())
+        m_strMovedUp = QStringLiteral(", object %1 is now the first operand")
+                           .arg(m_pRegistry->SelectedList().first()->m_nObjectNumber);
+    m_nLastSelIndex = nSelIndex;
+    setAccessibleDescription(m_strSelectionText);
     // The window the user is in: its description and selected state; and
     // the cell being typed into, whose new description a screen reader
     // speaks.
@@ -439,6 +447,17 @@ void CEntryControlView::Invalidate()
     }
     viewport()->update();
     InvalidateChildren();
+}
+
+void CEntryControlView::ForgetMovedUp()
+{
+    m_strMovedUp.clear();
+    if (auto* pCell = qobject_cast<CEntryControl*>(window()->focusWidget());
+        pCell && pCell->View() == this)
+    {
+        QAccessibleEvent descriptionEvent(pCell, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&descriptionEvent);
+    }
 }
 
 void CEntryControlView::FocusFirstCell()

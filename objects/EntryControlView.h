@@ -83,10 +83,15 @@ public:
     // Repaints the view in the colours of its selection, and tells screen
     // readers of it.
     void Invalidate();
+    // Drops the word of another view moving up, telling the focused cell.
+    void ForgetMovedUp();
     // What screen readers hear of the selection on the object's window and
     // cells: "Selected, first operand", "Selected, second operand", "Not
     // selected" once it has been deselected, and nothing before it ever was.
     QString SelectionText() const { return m_strSelectionText; }
+    // What the cells tell of the selection: SelectionText, and, right after
+    // this view left the first place to another, which one it is now.
+    QString CellSelectionText() const { return m_strSelectionText + m_strMovedUp; }
 
     // Focuses cell (0, 0) and selects its text.
     void FocusFirstCell();
@@ -163,4 +168,7 @@ private:
     QWidget* m_pGrid = nullptr;
     int m_nObjectNumber = 0;
     QString m_strSelectionText;
+    QString m_strMovedUp;
+    // The place in the selection the last change left (-1: none).
+    int m_nLastSelIndex = -1;
 };

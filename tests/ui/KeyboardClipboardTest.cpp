@@ -69,7 +69,7 @@ TEST_F(KeyboardTest, CtrlSpaceSelectsExactlyLikeTheRightClick)
 
     CtrlSpace(p1);
     EXPECT_EQ(p1->IsSelected(), 1);
-    EXPECT_EQ(p1->accessibleDescription(), "Selected");
+    EXPECT_EQ(p1->accessibleDescription(), "Selected, first operand");
     RightClick(p2);
     ASSERT_EQ(sel, (QList<CEntryControlView*>{p1, p2}));
 
@@ -85,8 +85,17 @@ TEST_F(KeyboardTest, CtrlSpaceSelectsExactlyLikeTheRightClick)
     EXPECT_EQ(p1->accessibleDescription(), "Not selected");
     EXPECT_EQ(sel, QList<CEntryControlView*>{p2});
     EXPECT_EQ(p2->SelIndex(), 0);
+    // The focused cell tells of the one that moved up, until the next change.
+    auto cellDescription = [](CEntryControlView* pView)
+    {
+        return QAccessible::queryAccessibleInterface(&pView->Cell(0, 0))
+            ->text(QAccessible::Description);
+    };
+    EXPECT_EQ(cellDescription(p1), "Not selected, object 2 is now the first operand");
+    EXPECT_EQ(cellDescription(p2), "Selected, first operand");
     CtrlSpace(p3);
     EXPECT_EQ(p3->SelIndex(), 1);
+    EXPECT_EQ(cellDescription(p1), "Not selected");
 
     // Selected by key, deselected by the mouse; the key types no blank into
     // the cell, and works as well when the view itself has the focus.
