@@ -42,8 +42,6 @@ KNOWN_FAILING = {
     "the second operand is spoken",
     # The computation holds the event loop, and Orca's calls wait for it.
     "the progress dialog is spoken within 1 s",
-    # Tab selects a link of the help, and no event tells it.
-    "the help's link is spoken on Tab",
 }
 
 

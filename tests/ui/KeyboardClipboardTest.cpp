@@ -226,6 +226,12 @@ TEST_F(KeyboardTest, CommandKeysWorkFromEveryWindow)
     EXPECT_TRUE(Eventually([p2] { return QApplication::activeWindow() == p2->Frame(); }));
     EXPECT_TRUE(m_pDlg->isVisible());
     EXPECT_TRUE(pList->selectedItems().isEmpty());
+    // Ctrl+L again: back on the entry the list brought forward.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_TRUE(Eventually([pList] { return QApplication::focusWidget() == pList; }));
+    EXPECT_EQ(pList->currentRow(), 1);
+    QTest::keyClick(pList, Qt::Key_Return);
+    EXPECT_TRUE(Eventually([p2] { return QApplication::activeWindow() == p2->Frame(); }));
 
     // Ctrl+W closes the active window; Ctrl+Shift+W closes all.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier);
