@@ -45,6 +45,31 @@ public:
     }
 
 protected:
+    // A link followed within the page puts the text cursor at its target,
+    // where the arrows and screen readers go on reading.
+    void doSetSource(const QUrl& url, QTextDocument::ResourceType type) override
+    {
+        QTextBrowser::doSetSource(url, type);
+        if (!url.hasFragment())
+            return;
+        const QString name = url.fragment();
+        // Where the toolkit scrolls to: a block or a fragment named so.
+        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
+        {
+            int nPosition = block.charFormat().anchorNames().contains(name) ? block.position() : -1;
+            for (auto it = block.begin(); nPosition < 0 && !it.atEnd(); ++it)
+                if (it.fragment().charFormat().anchorNames().contains(name))
+                    nPosition = it.fragment().position();
+            if (nPosition >= 0)
+            {
+                QTextCursor cursor(document());
+                cursor.setPosition(nPosition);
+                setTextCursor(cursor);
+                return;
+            }
+        }
+    }
+
     bool focusNextPrevChild(bool bNext) override
     {
         const bool bMoved = QTextBrowser::focusNextPrevChild(bNext);
