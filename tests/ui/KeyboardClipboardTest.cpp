@@ -122,6 +122,13 @@ TEST_F(KeyboardTest, EveryControlHasAnAccessibleName)
         ASSERT_EQ(labels.size(), 1) << pName;
         EXPECT_EQ(labels.first().first->object(), m_pDlg->GetDlgItem(nLabel));
         EXPECT_EQ(labels.first().first->text(QAccessible::Name), pName);
+        // The chosen number is its text too (screen readers speak that).
+        QAccessibleTextInterface* pText =
+            QAccessible::queryAccessibleInterface(pList)->textInterface();
+        ASSERT_NE(pText, nullptr);
+        EXPECT_EQ(pText->text(0, pText->characterCount()),
+                  static_cast<QComboBox*>(pList)->currentText());
+        EXPECT_FALSE(pText->text(0, pText->characterCount()).isEmpty());
     }
     EXPECT_EQ(AccessibleName(m_pDlg->ObjectListBox()), "Open objects");
     EXPECT_EQ(AccessibleName(m_pDlg->GetDlgItem(IDC_CLOSE_ALL_OBJECTS)), "Close  All  Objects");
