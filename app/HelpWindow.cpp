@@ -24,8 +24,10 @@ constexpr char kHelpMissing[] = "<p>The help page is not available.</p>";
 
 constexpr char kHelpObjectName[] = "QuindleHelp";
 
-// The browser whose links say, when Tab (or Shift+Tab) reaches one, that the
-// focus is on it: the toolkit moves its selection there silently.
+// The help's browser. The toolkit moves its selection to the link that Tab
+// (or Shift+Tab) reaches silently: this browser tells screen readers that the
+// focus is on that link. A link followed within the page moves the text
+// cursor to its target.
 class CHelpBrowser : public QTextBrowser
 {
 public:
@@ -93,9 +95,6 @@ public:
         : m_pBrowser(pBrowser), m_nStart(nStart), m_nEnd(nEnd), m_Text(std::move(text))
     {
     }
-
-    int Start() const { return m_nStart; }
-    int End() const { return m_nEnd; }
 
     bool isValid() const override { return m_pBrowser; }
     QObject* object() const override { return nullptr; }

@@ -291,10 +291,14 @@ def scenario(keys, orca):
         keys.press("ctrl+space")
     keys.says("a result window's title is spoken", ["alt+u"], r"3  Mul\(2,1\)\s+\[2X2\]")
 
-    # The help: Tab to a link speaks it.
+    # The help: Down reads on, line by line; Tab to a link speaks it.
     keys.press("F1")
+    first = keys.press("Down")
+    second = keys.press("Down")
+    keys.check("Down in the help reads the next line",
+               orca.said(second) and orca.said(first, second) != orca.said(second),
+               ["Down", "Down"], first)
     keys.says("the help's link is spoken on Tab", ["Tab"], r"Creating objects\W*link")
-    keys.press("ctrl+Home", "Down", "Down")
     keys.press("Escape")
 
 
