@@ -280,7 +280,7 @@ def scenario(keys, orca):
     moment = keys.press("alt+p", settle=False)
     found = orca.wait(r"Computing Pow\(2,1\)", 10, since=moment)
     keys.check("the progress dialog is spoken within 1 s",
-               found is not None and found[0] - before < 1.0, ["alt+p"], moment)
+               found is not None and (found[0] - before) % 86400 < 1.0, ["alt+p"], moment)
     keys.press("space")
     orca.wait(r"\[1X1\]|\[2X2\]|Quindle dialog", 30, since=moment)
     orca.settle()
