@@ -5,6 +5,7 @@
 #include "objects/ObjectFrame.h"
 #include "objects/ObjectRegistry.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -13,22 +14,40 @@
 
 namespace
 {
+void TellCurrentEntry(QListWidget* pList)
+{
+    if (!QAccessible::isActive() || !pList->hasFocus() || pList->currentRow() < 0)
+        return;
+    QAccessibleEvent event(pList, QAccessible::Focus);
+    event.setChild(pList->currentRow());
+    QAccessible::updateAccessibility(&event);
+}
+
 // The object list's keys: the arrows, Home, End and the page keys move the
 // current entry without selecting it (a selection brings a window forward at
 // once), and Enter or Space brings the current entry's window forward.
 class CObjectListKeys : public QObject
 {
 public:
-    CObjectListKeys(QListWidget* pList, CObjectWindows* pWindows)
-        : QObject(pList), m_pWindows(pWindows)
+    CObjectListKeys(QListWidget* pList, CObjectList* pObjectList)
+        : QObject(pList), m_pObjectList(pObjectList)
     {
     }
 
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override
     {
+        auto* pList = static_cast<QListWidget*>(pWatched);
+        if (pEvent->type() == QEvent::FocusIn)
+        {
+            // Screen readers hear the list take the focus after the view has
+            // told them of its current entry (if it did): the entry is told
+            // once more, after the list.
+            QMetaObject::invokeMethod(
+                pList, [pList] { TellCurrentEntry(pList); }, Qt::QueuedConnection);
+            return false;
+        }
         if (pEvent->type() != QEvent::KeyPress)
             return false;
-        auto* pList = static_cast<QListWidget*>(pWatched);
         const auto* pKey = static_cast<QKeyEvent*>(pEvent);
         if (pKey->modifiers() & ~Qt::KeypadModifier)
             return false;
@@ -59,7 +78,7 @@ public:
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Space:
-            m_pWindows->BringForward(pList->currentRow());
+            m_pObjectList->BringForward(pList->currentRow());
             return true;
         default:
             return false;
@@ -70,7 +89,7 @@ public:
     }
 
 private:
-    CObjectWindows* m_pWindows;
+    CObjectList* m_pObjectList;
 };
 
 } // namespace
@@ -79,9 +98,26 @@ CObjectList::CObjectList(QListWidget* pList, CObjectRegistry& registry, CObjectW
     : QObject(pList), m_pList(pList), m_Registry(registry), m_Windows(windows)
 {
     connect(pList, &QListWidget::itemSelectionChanged, this, &CObjectList::OnSelchange);
-    pList->installEventFilter(new CObjectListKeys(pList, &windows)); // the list's child
+    pList->installEventFilter(new CObjectListKeys(pList, this)); // the list's child
     connect(&registry, &CObjectRegistry::objectAdded, this, &CObjectList::AddEntry);
     connect(&registry, &CObjectRegistry::objectRemoved, this, &CObjectList::RemoveEntry);
+}
+
+void CObjectList::BringForward(int nRow)
+{
+    if (nRow < 0 || nRow >= m_Registry.ObjectList().size())
+        return;
+    m_pLastWindow = m_Registry.ObjectList().at(nRow)->Frame();
+    m_Windows.BringForward(nRow);
+}
+
+int CObjectList::RowOfWindow(const QWidget* pWindow) const
+{
+    const QList<CEntryControlView*>& views = m_Registry.ObjectList();
+    for (int k = 0; k < views.size(); ++k)
+        if (views.at(k)->Frame() == pWindow)
+            return k;
+    return -1;
 }
 
 void CObjectList::AddEntry(int nObjectNumber)
@@ -117,7 +153,7 @@ void CObjectList::OnSelchange()
             indices.append(k);
 
     for (int k : indices)
-        m_Windows.BringForward(k);
+        BringForward(k);
 
     // The list is a launcher: it keeps no selection, and clearing it is no
     // further change to act on.
@@ -128,7 +164,14 @@ void CObjectList::OnSelchange()
 
 void CObjectList::TakeFocus()
 {
+    if (m_pList->count() > 0)
+    {
+        const int nRow = RowOfWindow(m_pLastWindow);
+        m_pList->setCurrentRow(std::max(nRow, 0), QItemSelectionModel::NoUpdate);
+    }
+    const bool bHadFocus = m_pList->hasFocus();
     m_pList->setFocus(Qt::ShortcutFocusReason);
-    if (!m_pList->currentIndex().isValid() && m_pList->count() > 0)
-        m_pList->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    // Focused already: the entry is told again all the same.
+    if (bHadFocus)
+        TellCurrentEntry(m_pList);
 }

@@ -6,6 +6,8 @@
 #include <QAccessibleWidget>
 #include <QComboBox>
 
+#include <algorithm>
+
 namespace
 {
 constexpr char kNumberListProperty[] = "quindleNumberList";
@@ -16,12 +18,23 @@ int NumberAt(const QComboBox& list, int nIndex)
     return list.itemText(nIndex).toInt();
 }
 
+// The value is also offered as a text, the chosen number, shown selected:
+// screen readers speak a drop-down list's value from its text, and speak a
+// selected text inserted into the focused object (see ExposeNumberList).
 class CAccessibleNumberList
     : public CAccessibleWidgetWith<QComboBox, QAccessible::ComboBox, QAccessibleValueInterface,
-                                   QAccessible::ValueInterface>
+                                   QAccessible::ValueInterface>,
+      public QAccessibleTextInterface
 {
 public:
     using CAccessibleWidgetWith::CAccessibleWidgetWith;
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return CAccessibleWidgetWith::interface_cast(type);
+    }
 
     // The drop-down part, as the toolkit's own drop-down lists have it.
     int childCount() const override { return 1; }
@@ -83,6 +96,34 @@ public:
         return Control()->count() > 0 ? QVariant(NumberAt(*Control(), 0)) : QVariant();
     }
     QVariant minimumStepSize() const override { return 1; }
+
+    // QAccessibleTextInterface: the chosen number, read-only, all of it
+    // selected; empty before a choice.
+    void selection(int nIndex, int* pStart, int* pEnd) const override
+    {
+        *pStart = 0;
+        *pEnd = nIndex == 0 ? characterCount() : 0;
+    }
+    int selectionCount() const override { return characterCount() > 0 ? 1 : 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int nStart, int nEnd) const override
+    {
+        return Control()->currentText().mid(nStart, std::max(nEnd - nStart, 0));
+    }
+    int characterCount() const override { return int(Control()->currentText().size()); }
+    QRect characterRect(int) const override { return rect(); }
+    int offsetAtPoint(const QPoint&) const override { return 0; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* pStart, int* pEnd) const override
+    {
+        *pStart = 0;
+        *pEnd = characterCount();
+        return QString();
+    }
 };
 
 QAccessibleInterface* NumberListFactory(const QString& strClass, QObject* pObject)
@@ -102,6 +143,19 @@ void ExposeNumberList(QComboBox* pList)
     }();
     (void)s_bInstalled;
     pList->setProperty(kNumberListProperty, true);
+    // A change is told as the new number inserted, after the toolkit's own
+    // value change: screen readers speak it, where they announce only the
+    // list's name and state for the value change.
+    QObject::connect(
+        pList, &QComboBox::currentIndexChanged, pList,
+        [pList]
+        {
+            if (!QAccessible::isActive() || pList->currentText().isEmpty())
+                return;
+            QAccessibleTextInsertEvent event(pList, 0, pList->currentText());
+            QAccessible::updateAccessibility(&event);
+        },
+        Qt::QueuedConnection);
     // An interface made before (the toolkit's own) gives way to this one.
     QAccessibleInterface* pInterface = QAccessible::queryAccessibleInterface(pList);
     if (pInterface && !dynamic_cast<CAccessibleNumberList*>(pInterface))

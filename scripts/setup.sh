@@ -19,7 +19,7 @@ PACKAGES=(
     xvfb xauth imagemagick
     clang libclang-rt-14-dev
     desktop-file-utils appstream dpkg-dev file xdotool xclip x11-utils openbox metacity
-    dbus at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0
+    dbus at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0 orca
     weston xwayland qt6-wayland
 )
 

@@ -7,6 +7,7 @@
 #include "platform/Metrics.h"
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -17,6 +18,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <algorithm>
@@ -296,9 +300,30 @@ TEST_F(DialogTest, HelpShowsOneWindow)
         EXPECT_TRUE(Eventually([&] { return pBrowser->horizontalScrollBar()->maximum() == 0; }))
             << nWidth << ": " << pBrowser->horizontalScrollBar()->maximum();
     }
-    // Escape closes it.
+    // For screen readers: the page has the focus, its links are its
+    // children, Tab gives one of them the focus, and a line is a line as
+    // shown, not a paragraph.
     pHelp->activateWindow();
     EXPECT_TRUE(Eventually([&] { return QApplication::activeWindow() == pHelp; }));
+    EXPECT_TRUE(pHelp->hasFocus());
+    QAccessibleInterface* pPage = QAccessible::queryAccessibleInterface(pHelp);
+    ASSERT_GT(pPage->childCount(), 0);
+    EXPECT_EQ(pPage->child(0)->role(), QAccessible::Link);
+    EXPECT_EQ(pPage->child(0)->text(QAccessible::Name), "Creating objects");
+    QTest::keyClick(pHelp, Qt::Key_Tab);
+    EXPECT_EQ(pPage->focusChild(), pPage->child(0));
+    QTextBlock block = static_cast<QTextBrowser*>(pHelp)->document()->begin();
+    while (block.isValid() && block.layout()->lineCount() < 2)
+        block = block.next();
+    ASSERT_TRUE(block.isValid());
+    int nStart = -1;
+    int nEnd = -1;
+    pPage->textInterface()->textAtOffset(block.position() + 1, QAccessible::LineBoundary, &nStart,
+                                         &nEnd);
+    EXPECT_EQ(nStart, block.position());
+    EXPECT_GT(nEnd, nStart);
+    EXPECT_LT(nEnd, block.position() + block.length() - 1);
+    // Escape closes it.
     QTest::keyClick(pHelp, Qt::Key_Escape);
     EXPECT_TRUE(Eventually([] { return HelpWindow() == nullptr; }));
     ShowHelp();

@@ -133,6 +133,13 @@ TEST_F(KeyboardTest, EveryControlHasAnAccessibleName)
         ASSERT_EQ(labels.size(), 1) << pName;
         EXPECT_EQ(labels.first().first->object(), m_pDlg->GetDlgItem(nLabel));
         EXPECT_EQ(labels.first().first->text(QAccessible::Name), pName);
+        // The chosen number is its text too (screen readers speak that).
+        QAccessibleTextInterface* pText =
+            QAccessible::queryAccessibleInterface(pList)->textInterface();
+        ASSERT_NE(pText, nullptr);
+        EXPECT_EQ(pText->text(0, pText->characterCount()),
+                  static_cast<QComboBox*>(pList)->currentText());
+        EXPECT_FALSE(pText->text(0, pText->characterCount()).isEmpty());
     }
     EXPECT_EQ(AccessibleName(m_pDlg->ObjectListBox()), "Open objects");
     EXPECT_EQ(AccessibleName(m_pDlg->GetDlgItem(IDC_CLOSE_ALL_OBJECTS)), "Close  All  Objects");
@@ -241,6 +248,12 @@ TEST_F(KeyboardTest, CommandKeysWorkFromEveryWindow)
     EXPECT_TRUE(Eventually([p2] { return QApplication::activeWindow() == p2->Frame(); }));
     EXPECT_TRUE(m_pDlg->isVisible());
     EXPECT_TRUE(pList->selectedItems().isEmpty());
+    // Ctrl+L again: back on the entry the list brought forward.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier);
+    EXPECT_TRUE(Eventually([pList] { return QApplication::focusWidget() == pList; }));
+    EXPECT_EQ(pList->currentRow(), 1);
+    QTest::keyClick(pList, Qt::Key_Return);
+    EXPECT_TRUE(Eventually([p2] { return QApplication::activeWindow() == p2->Frame(); }));
 
     // Ctrl+W closes the active window; Ctrl+Shift+W closes all.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier);
