@@ -44,8 +44,17 @@ public:
         }
         else if (!m_order.isEmpty() && m_order.first() == pWindow && !pWindow->isMinimized())
         {
-            m_pClosed = pWindow;
-            m_bPending = true;
+            // The window to return to is chosen now: the toolkit or the
+            // window manager may activate another (the box's owner) before
+            // the focus is given back.
+            m_pTarget = nullptr;
+            for (const QPointer<QWidget>& pOther : std::as_const(m_order))
+                if (pOther && pOther != pWindow && pOther->isVisible() && !pOther->isMinimized())
+                {
+                    m_pTarget = pOther;
+                    break;
+                }
+            m_bPending = m_pTarget != nullptr;
             QTimer::singleShot(0, this, &CFocusReturn::ReturnFocus);
         }
         return false;
@@ -81,24 +90,19 @@ private:
         if (!std::exchange(m_bPending, false) || QApplication::activeModalWidget())
             return;
         m_order.removeAll(nullptr);
-        for (const QPointer<QWidget>& pWindow : m_order)
-        {
-            if (pWindow == m_pClosed || !pWindow->isVisible() || pWindow->isMinimized())
-                continue;
-            if (QApplication::activeWindow() != pWindow)
-            {
-                pWindow->setProperty(kReturningProperty, QDateTime::currentMSecsSinceEpoch());
-                pWindow->raise();
-                pWindow->activateWindow();
-            }
+        QWidget* pWindow = m_pTarget.data();
+        if (!pWindow || !pWindow->isVisible() || pWindow->isMinimized() ||
+            QApplication::activeWindow() == pWindow)
             return;
-        }
+        pWindow->setProperty(kReturningProperty, QDateTime::currentMSecsSinceEpoch());
+        pWindow->raise();
+        pWindow->activateWindow();
     }
 
     // The windows that were active, the latest first.
     QList<QPointer<QWidget>> m_order;
-    // The active window that closed, while its focus is to be given back.
-    QPointer<QWidget> m_pClosed;
+    // Where the focus goes back to once the active window has closed.
+    QPointer<QWidget> m_pTarget;
     bool m_bPending = false;
 };
 } // namespace
