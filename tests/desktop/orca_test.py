@@ -263,6 +263,15 @@ def scenario(keys, orca):
               r"2  \[2X2\]")
     keys.press("Home", "Return")
     keys.says("the second operand is spoken", ["ctrl+space"], r"selected, second operand")
+    # The first deselected: the other one moves up, and that is told too.
+    to_object(keys, 1)
+    keys.says("moving up to first operand is spoken", ["ctrl+space"],
+              r"not selected, object 1 is now the first operand")
+    to_object(keys, 0)
+    keys.press("ctrl+space")
+    for index in (1, 0):
+        to_object(keys, index)
+        keys.press("ctrl+space")
 
     # The power, long enough to show its progress: spoken within a second,
     # then cancelled.
