@@ -141,7 +141,10 @@ void CObjectWindows::CloseAll()
     m_bGroupClosed = bGrouped;
 }
 
-KeptObject CObjectWindows::CaptureObject(const CEntryControlView& view)
+namespace
+{
+// Everything of the object but its cells' texts.
+KeptObject CaptureFrame(const CEntryControlView& view)
 {
     const CObjectFrame& frame = *view.Frame();
     KeptObject object;
@@ -155,6 +158,13 @@ KeptObject CObjectWindows::CaptureObject(const CEntryControlView& view)
         object.strName = frame.Name().toStdString();
     // A loaded object's path, with every byte of the file's name.
     object.strSuffix = FileNameBytes(frame.Suffix());
+    return object;
+}
+} // namespace
+
+KeptObject CObjectWindows::CaptureObject(const CEntryControlView& view)
+{
+    KeptObject object = CaptureFrame(view);
     object.cells.reserve(std::size_t(view.m_nRows) * std::size_t(view.m_nCols));
     for (int i = 0; i < view.m_nRows; ++i)
         for (int j = 0; j < view.m_nCols; ++j)
@@ -175,14 +185,20 @@ KeptSession CObjectWindows::CaptureSession() const
 
 CEntryControlView* CObjectWindows::RestoreObject(const KeptObject& object, int nNextNumber)
 {
-    CheckBudget(object.nRows * object.nCols);
-    if (m_Registry.ListIndexOfNumber(object.nNumber) >= 0)
-        return nullptr;
-    m_Registry.ReuseNumber(object.nNumber, nNextNumber);
     QStringList texts;
     texts.reserve(qsizetype(object.cells.size()));
     for (const std::string& text : object.cells)
         texts.append(QString::fromStdString(text));
+    return Restore(object, texts, nNextNumber);
+}
+
+CEntryControlView* CObjectWindows::Restore(const KeptObject& object, const QStringList& texts,
+                                           int nNextNumber)
+{
+    CheckBudget(object.nRows * object.nCols);
+    if (m_Registry.ListIndexOfNumber(object.nNumber) >= 0)
+        return nullptr;
+    m_Registry.ReuseNumber(object.nNumber, nNextNumber);
     // The window deletes itself when closed, as every object window does;
     // its cells hold their texts before it shows.
     auto* pFrame =
@@ -224,16 +240,23 @@ void CObjectWindows::KeepClosedObject(CEntryControlView* pView)
     if (!m_bGroupClosed || m_ClosedObjects.empty())
         m_ClosedObjects.emplace_back();
     // Newest first within a group: reopened, they come back oldest first.
-    std::vector<KeptObject>& group = m_ClosedObjects.back();
-    group.insert(group.begin(), CaptureObject(*pView));
+    // The texts are the cells' own strings, shared: nothing is converted
+    // until they are written into cells again.
+    SClosedObject closed{CaptureFrame(*pView), {}};
+    closed.texts.reserve(qsizetype(pView->m_nRows) * pView->m_nCols);
+    for (int i = 0; i < pView->m_nRows; ++i)
+        for (int j = 0; j < pView->m_nCols; ++j)
+            closed.texts.append(pView->Cell(i, j).text());
+    std::vector<SClosedObject>& group = m_ClosedObjects.back();
+    group.insert(group.begin(), std::move(closed));
     std::size_t nCells = 0;
-    for (const std::vector<KeptObject>& closing : m_ClosedObjects)
-        for (const KeptObject& object : closing)
-            nCells += object.cells.size();
+    for (const std::vector<SClosedObject>& closing : m_ClosedObjects)
+        for (const SClosedObject& object : closing)
+            nCells += std::size_t(object.texts.size());
     while (nCells > kMaxClosedCells && m_ClosedObjects.size() > 1)
     {
-        for (const KeptObject& object : m_ClosedObjects.front())
-            nCells -= object.cells.size();
+        for (const SClosedObject& object : m_ClosedObjects.front())
+            nCells -= std::size_t(object.texts.size());
         m_ClosedObjects.erase(m_ClosedObjects.begin());
     }
 }
@@ -245,18 +268,18 @@ void CObjectWindows::ReopenClosed()
         QApplication::beep();
         return;
     }
-    std::vector<KeptObject> group = std::move(m_ClosedObjects.back());
+    std::vector<SClosedObject> group = std::move(m_ClosedObjects.back());
     m_ClosedObjects.pop_back();
-    std::vector<KeptObject> unopened;
-    for (KeptObject& object : group)
+    std::vector<SClosedObject> unopened;
+    for (SClosedObject& closed : group)
     {
         try
         {
-            RestoreObject(object);
+            Restore(closed.object, closed.texts, 1);
         }
         catch (const char*)
         {
-            unopened.push_back(std::move(object));
+            unopened.push_back(std::move(closed));
         }
     }
     if (unopened.empty())

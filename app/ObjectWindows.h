@@ -89,12 +89,22 @@ private:
                             const QStringList& texts = QStringList());
     // Records a closing window's object for reopening.
     void KeepClosedObject(CEntryControlView* pView);
+    // Opens a kept object whose cells hold the texts (see RestoreObject).
+    CEntryControlView* Restore(const KeptObject& object, const QStringList& texts, int nNextNumber);
+
+    // A closed window's object: everything but the cells' texts, which stay
+    // as the cells held them (shared, not copied).
+    struct SClosedObject
+    {
+        KeptObject object;
+        QStringList texts;
+    };
 
     CObjectRegistry& m_Registry;
     // The program's pseudo-random sequence: where it goes on from.
     std::int32_t m_nRandomSeed = 0;
     // Closed objects, oldest first; a close-all makes one group.
-    std::vector<std::vector<KeptObject>> m_ClosedObjects;
+    std::vector<std::vector<SClosedObject>> m_ClosedObjects;
     // While set, closing windows join the newest group instead of starting
     // one; while m_bKeepClosed is false they are not kept at all.
     bool m_bGroupClosed = false;

@@ -7,7 +7,10 @@
 #include <QKeyEvent>
 #include <QToolTip>
 
-CEntryControl::CEntryControl(QWidget* pParent) : QLineEdit(pParent) {}
+CEntryControl::CEntryControl(QWidget* pParent, CCellListener* pListener)
+    : QLineEdit(pParent), m_pListener(pListener)
+{
+}
 
 CEntryControl::~CEntryControl() = default;
 
@@ -75,7 +78,10 @@ void CEntryControl::dragMoveEvent(QDragMoveEvent* pEvent)
 void CEntryControl::dropEvent(QDropEvent* pEvent)
 {
     if (const QStringList paths = TakeDroppedFiles(pEvent); !paths.isEmpty())
-        emit filesDropped(paths);
+    {
+        if (m_pListener)
+            m_pListener->OnCellFilesDropped(paths);
+    }
     else
         QLineEdit::dropEvent(pEvent);
 }
@@ -91,7 +97,8 @@ void CEntryControl::focusInEvent(QFocusEvent* pEvent)
 {
     QLineEdit::focusInEvent(pEvent);
     // The grid scrolls to show the cell being typed into.
-    emit focused(this);
+    if (m_pListener)
+        m_pListener->OnCellFocused(*this);
 }
 
 void CEntryControl::keyPressEvent(QKeyEvent* pEvent)

@@ -4,20 +4,36 @@
 #include <QLineEdit>
 #include <QStringList>
 
+class CEntryControl;
 class CEntryControlView;
+
+// Who hears what the cells of one object have to tell: a cell took the
+// focus, local files were dropped on a cell. One listener serves all the
+// cells of an object (their grid), instead of connections made and undone
+// cell by cell.
+class CCellListener
+{
+public:
+    virtual void OnCellFocused(CEntryControl& cell) = 0;
+    virtual void OnCellFilesDropped(const QStringList& paths) = 0;
+
+protected:
+    ~CCellListener() = default;
+};
 
 // A single-line edit field. The tab character is the cell's own: Tab,
 // Shift+Tab and any key that produces it (Ctrl+I) move to the next cell of
 // the same object, row by row, wrapping around. Every other key is the edit
 // field's; what it has no use for goes nowhere. Files dragged onto a cell
-// are not text for it: it hands them on.
+// are not text for it: it hands them to its listener.
 class CEntryControl : public QLineEdit
 {
     Q_OBJECT
 
 public:
-    // The cell is a child of the view's grid widget.
-    explicit CEntryControl(QWidget* pParent = nullptr);
+    // The cell is a child of the view's grid widget, which usually is its
+    // listener too.
+    explicit CEntryControl(QWidget* pParent = nullptr, CCellListener* pListener = nullptr);
     ~CEntryControl() override;
 
     // pNextCell: the cell that Tab moves to (the first cell after the last).
@@ -36,12 +52,8 @@ public:
     // grid holds it.
     int Index() const { return m_nIndex; }
     CEntryControlView* View() const { return m_pView; }
-
-signals:
-    // The cell has the focus now.
-    void focused(CEntryControl* pCell);
-    // Local files were dropped on the cell.
-    void filesDropped(const QStringList& paths);
+    // The listener hears nothing more (it is going).
+    void DropListener() { m_pListener = nullptr; }
 
 protected:
     bool event(QEvent* pEvent) override;
@@ -58,4 +70,5 @@ private:
     int m_nCols = 0;
     CEntryControlView* m_pView = nullptr;
     CEntryControl* m_pNextCell = nullptr;
+    CCellListener* m_pListener = nullptr;
 };

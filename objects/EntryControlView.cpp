@@ -61,14 +61,37 @@ std::unique_ptr<CGridLabel* []> MakeLabels(CEntryControlView* pView, QWidget* pG
     return labels;
 }
 
-// The grid of labels and cells. The window's activation stops here instead
-// of going on to every cell, each of which would repaint and post itself a
-// call to drop a selection it no longer shows: one repaint of the grid covers
-// the cells, and one call after the event drops those selections.
-class CCellGrid : public QWidget
+// The grid of labels and cells, and the listener of its cells: a cell that
+// takes the focus is scrolled into view, and files dropped on a cell go to
+// the registry to be opened.
+//
+// The window's activation stops here instead of going on to every cell, each
+// of which would repaint and post itself a call to drop a selection it no
+// longer shows: one repaint of the grid covers the cells, and one call after
+// the event drops those selections.
+class CCellGrid : public QWidget,
+                  public CCellListener
 {
 public:
-    CCellGrid() { setObjectName(QLatin1String(CEntryControlView::kGridName)); }
+    CCellGrid(CEntryControlView* pView, CObjectRegistry* pRegistry)
+        : m_pView(pView), m_pRegistry(pRegistry)
+    {
+        setObjectName(QLatin1String(CEntryControlView::kGridName));
+    }
+    ~CCellGrid() override
+    {
+        // The cells outlive this part of the grid by a moment (the toolkit
+        // deletes them after it): nothing they tell reaches it now.
+        for (QObject* pChild : children())
+            if (auto* pCell = qobject_cast<CEntryControl*>(pChild))
+                pCell->DropListener();
+    }
+
+    void OnCellFocused(CEntryControl& cell) override { m_pView->ShowCell(cell); }
+    void OnCellFilesDropped(const QStringList& paths) override
+    {
+        m_pRegistry->RequestOpenFiles(paths);
+    }
 
 protected:
     bool event(QEvent* pEvent) override
@@ -93,24 +116,23 @@ private:
                 pCell->deselect();
         }
     }
+
+    CEntryControlView* m_pView;
+    CObjectRegistry* m_pRegistry;
 };
 
 // A cell in row i, column j of the grid, holding its text from the start: it
-// scrolls into view when it takes the focus, and tells the registry of its
-// edits (its first text is none) and dropped files. Its name for screen
-// readers comes from the view.
-CEntryControl* MakeCell(CEntryControlView* pView, CObjectRegistry* pRegistry, QWidget* pGrid, int i,
-                        int j, const QString& strText)
+// tells the grid when it takes the focus and when files are dropped on it,
+// and the registry of its edits (its first text is none). Its name for
+// screen readers comes from the view.
+CEntryControl* MakeCell(CCellGrid* pGrid, CObjectRegistry* pRegistry, int i, int j,
+                        const QString& strText)
 {
-    auto* pCell = new CEntryControl(pGrid);
+    auto* pCell = new CEntryControl(pGrid, pGrid);
     // Written, not given to the constructor, which would lay the text out
     // three times.
     if (!strText.isEmpty())
         pCell->setText(strText);
-    QObject::connect(pCell, &CEntryControl::focused, pView,
-                     [pView](CEntryControl* pFocused) { pView->ShowCell(*pFocused); });
-    QObject::connect(pCell, &CEntryControl::filesDropped, pRegistry,
-                     &CObjectRegistry::RequestOpenFiles);
     QObject::connect(pCell, &QLineEdit::textChanged, pRegistry, &CObjectRegistry::NoteEdited);
     pCell->setGeometry(132 * j + 25, 36 * i + 25, 117, 19);
     return pCell;
@@ -226,7 +248,8 @@ int CEntryControlView::OnCreate(const QStringList& texts)
     // The grid is built complete before it goes into the scroll area, and
     // before the window is shown: adding children to a visible widget one by
     // one costs far more.
-    m_pGrid = new CCellGrid; // owned by the scroll area below
+    auto* pGrid = new CCellGrid(this, m_pRegistry); // owned by the scroll area below
+    m_pGrid = pGrid;
     m_pGrid->resize(m_sizeTotal);
     m_pGrid->setFont(m_font);
 
@@ -250,8 +273,8 @@ int CEntryControlView::OnCreate(const QStringList& texts)
         {
             m_pValues[i][j] = 0.0;
             const qsizetype k = qsizetype(i) * m_nCols + j;
-            m_pCells[i][j] = MakeCell(this, m_pRegistry, m_pGrid, i, j,
-                                      k < texts.size() ? texts.at(k) : QString());
+            m_pCells[i][j] =
+                MakeCell(pGrid, m_pRegistry, i, j, k < texts.size() ? texts.at(k) : QString());
             ++g_nNextCellID;
         }
     }

@@ -89,7 +89,10 @@ CObjectFrame::CObjectFrame(CObjectRegistry* pRegistry, QString strName, QString 
 
 CObjectFrame::~CObjectFrame()
 {
-    // The view goes first, while this window is still whole.
+    // The view goes first, while this window is still whole. Nothing of a
+    // window that is going is painted again, so its widgets need not mark
+    // their places for repainting one by one as they go.
+    setUpdatesEnabled(false);
     delete std::exchange(m_pView, nullptr);
 }
 
@@ -207,6 +210,7 @@ void CObjectFrame::closeEvent(QCloseEvent* pEvent)
 {
     // The object leaves the lists now; the window itself is deleted later.
     pEvent->accept();
+    setUpdatesEnabled(false);
     delete std::exchange(m_pView, nullptr);
 }
 
