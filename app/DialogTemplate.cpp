@@ -20,9 +20,9 @@ namespace
 // The pixels below a drop-down box that its template gives to the list.
 constexpr char kListHeightProperty[] = "quindleListHeight";
 
-// Space presses a button and opens a drop-down list; with Ctrl, Alt or Meta
-// it does neither. Ctrl+Space selects an object in its window, and means
-// nothing in a dialog.
+// Space presses a button, opens a drop-down list and brings the object
+// list's window forward; with Ctrl, Alt or Meta it does none of these. Ctrl+Space selects an object
+// in its window, and means nothing in a dialog.
 class CModifiedSpaceFilter final : public QObject
 {
 public:
@@ -150,7 +150,8 @@ QWidget* CreateControl(QDialog* pDialog, const SControlRow& row, EButtonFocus fo
     }
     }
     pControl->setGeometry(rect);
-    if (row.kind == EControlKind::Button || row.kind == EControlKind::Combo)
+    if (row.kind == EControlKind::Button || row.kind == EControlKind::Combo ||
+        row.kind == EControlKind::List)
         pControl->installEventFilter(new CModifiedSpaceFilter(pControl)); // its child
     if (row.kind == EControlKind::Group)
         pControl->lower(); // a frame behind the controls it groups

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -315,6 +316,12 @@ TEST_F(MoreOperationsTest, KeysOfTheirOwnAndNoneForCtrlSpace)
     EXPECT_EQ(ObjectCount(), 2);
     QTest::keyClick(m_pDlg->RowsBox(), Qt::Key_Space, Qt::ControlModifier);
     EXPECT_FALSE(m_pDlg->RowsBox()->view()->isVisible());
+    // In the object list it brings no window forward.
+    Activate(m_pDlg.get());
+    m_pDlg->ObjectListBox()->setFocus();
+    QTest::keyClick(m_pDlg->ObjectListBox(), Qt::Key_Space, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), m_pDlg.get());
     // Space alone still presses the button.
     QTest::keyClick(pEig, Qt::Key_Space);
     EXPECT_EQ(ObjectCount(), 3);
