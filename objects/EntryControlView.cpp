@@ -462,12 +462,7 @@ void CEntryControlView::Invalidate()
     selected.selected = true;
     QAccessibleStateChangeEvent stateEvent(pWindow, selected);
     QAccessible::updateAccessibility(&stateEvent);
-    if (auto* pCell = qobject_cast<CEntryControl*>(pWindow->focusWidget());
-        pCell && pCell->View() == this)
-    {
-        QAccessibleEvent descriptionEvent(pCell, QAccessible::DescriptionChanged);
-        QAccessible::updateAccessibility(&descriptionEvent);
-    }
+    TellFocusedCell();
     viewport()->update();
     InvalidateChildren();
 }
@@ -475,6 +470,12 @@ void CEntryControlView::Invalidate()
 void CEntryControlView::ForgetMovedUp()
 {
     m_strMovedUp.clear();
+    TellFocusedCell();
+}
+
+void CEntryControlView::TellFocusedCell()
+{
+    // The cell being typed into: a screen reader speaks its new description.
     if (auto* pCell = qobject_cast<CEntryControl*>(window()->focusWidget());
         pCell && pCell->View() == this)
     {

@@ -85,6 +85,9 @@ public:
     void Invalidate();
     // Drops the word of another view moving up, telling the focused cell.
     void ForgetMovedUp();
+    // Tells screen readers of the new description of this view's cell that
+    // has the focus in its window, if one has.
+    void TellFocusedCell();
     // What screen readers hear of the selection on the object's window and
     // cells: "Selected, first operand", "Selected, second operand", "Not
     // selected" once it has been deselected, and nothing before it ever was.

@@ -65,15 +65,18 @@ public:
                              const QStyleOption& original, QPainter* pPainter,
                              const QWidget* pWidget) const
     {
-        QStyleOption option(original);
+        // A button's own option keeps what Fusion reads of it (default, flat).
         if (const auto* pButton = qstyleoption_cast<const QStyleOptionButton*>(&original))
-        {
-            // Keep what Fusion reads of a button (default, flat).
-            QStyleOptionButton buttonOption(*pButton);
-            buttonOption.palette.setColor(QPalette::Window, window);
-            QProxyStyle::drawPrimitive(element, &buttonOption, pPainter, pWidget);
-            return;
-        }
+            DrawRecoloured(window, element, *pButton, pPainter, pWidget);
+        else
+            DrawRecoloured(window, element, original, pPainter, pWidget);
+    }
+
+    template <class Option>
+    void DrawRecoloured(const QColor& window, PrimitiveElement element, const Option& original,
+                        QPainter* pPainter, const QWidget* pWidget) const
+    {
+        Option option(original);
         option.palette.setColor(QPalette::Window, window);
         QProxyStyle::drawPrimitive(element, &option, pPainter, pWidget);
     }

@@ -172,7 +172,9 @@ public:
             return;
         m_bAsked = true;
         m_HandOver.AskForDialog(*this);
-        CSharedProgress::OnProgress(nDone, nTotal);
+        // Cancelled while the dialog came.
+        if (StopRequested())
+            throw CComputationCancelled();
     }
 
 private:
