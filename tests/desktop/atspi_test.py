@@ -20,6 +20,8 @@ import sys
 import tempfile
 import time
 
+from private_session import BUS_LAUNCHER, Session
+
 SKIP = 77
 SYSTEM_PYTHON = "/usr/bin/python3"
 
@@ -42,12 +44,9 @@ if not have_pyatspi():
         os.execv(SYSTEM_PYTHON, [SYSTEM_PYTHON] + sys.argv)
     skip("pyatspi is not installed")
 
-BUS_LAUNCHER = next((p for p in ("/usr/libexec/at-spi-bus-launcher",
-                                 "/usr/lib/at-spi2-core/at-spi-bus-launcher")
-                     if os.path.exists(p)), None)
 if BUS_LAUNCHER is None:
     skip("at-spi-bus-launcher is not installed")
-for tool in ("dbus-daemon", "xdotool"):
+for tool in ("dbus-daemon", "dbus-send", "xdotool"):
     if shutil.which(tool) is None:
         skip(f"{tool} is not installed")
 if len(sys.argv) < 2 or "DISPLAY" not in os.environ:
@@ -55,25 +54,13 @@ if len(sys.argv) < 2 or "DISPLAY" not in os.environ:
     sys.exit(2)
 
 QUINDLE = sys.argv[1]
-started = []
 failures = []
 
 
-def stop_all():
-    for proc in reversed(started):
-        if proc.poll() is None:
-            proc.terminate()
-            try:
-                proc.wait(5)
-            except subprocess.TimeoutExpired:
-                proc.kill()
-                proc.wait()
-
-
-def start(args, **kwargs):
-    proc = subprocess.Popen(args, **kwargs)
-    started.append(proc)
-    return proc
+# Every process started here, stopped in reverse order at the end.
+run = Session("quindle-atspi-")
+start = run.start
+stop_all = run.stop
 
 
 def check(condition, what):
@@ -83,36 +70,15 @@ def check(condition, what):
     return condition
 
 
-# A private session bus: the accessibility bus is found through it.
-session = start(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-os.environ["DBUS_SESSION_BUS_ADDRESS"] = session.stdout.readline().strip()
-os.environ.pop("AT_SPI_BUS_ADDRESS", None)
-start([BUS_LAUNCHER, "--launch-immediately"], stdout=subprocess.DEVNULL,
-      stderr=subprocess.DEVNULL)
+# A private session bus, and the accessibility bus found through it.
+if not run.start_buses():
+    stop_all()
+    skip("the accessibility bus did not start")
 
 import gi  # noqa: E402
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Gio, GLib  # noqa: E402
-
-
-def wait_for_bus():
-    bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
-    for _ in range(100):
-        try:
-            bus.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
-                          None, None, Gio.DBusCallFlags.NONE, 1000, None)
-            return True
-        except GLib.Error:
-            time.sleep(0.1)
-    return False
-
-
-if not wait_for_bus():
-    stop_all()
-    skip("the accessibility bus did not start")
-
+from gi.repository import GLib  # noqa: E402
 import pyatspi  # noqa: E402
 
 events = []

@@ -21,14 +21,11 @@ import re
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
-SKIP = 77
-BUS_LAUNCHER = next((p for p in ("/usr/libexec/at-spi-bus-launcher",
-                                 "/usr/lib/at-spi2-core/at-spi-bus-launcher")
-                     if os.path.exists(p)), None)
+from private_session import BUS_LAUNCHER, Session
 
+SKIP = 77
 # What the program does not yet make Orca say, by the checks' names: they
 # are reported, and count as failures only with ORCA_TEST_STRICT=1. Take a
 # name out when its check passes (the test says so).
@@ -38,47 +35,6 @@ KNOWN_FAILING = set()
 def skip(reason):
     print(f"{reason}: Orca test skipped")
     sys.exit(SKIP)
-
-
-class Session:
-    """The processes of one run, stopped in reverse order at the end."""
-
-    def __init__(self):
-        self.work = tempfile.mkdtemp(prefix="quindle-orca-")
-        self.processes = []
-
-    def start(self, args, **kwargs):
-        proc = subprocess.Popen(args, **kwargs)
-        self.processes.append(proc)
-        return proc
-
-    def stop(self):
-        for proc in reversed(self.processes):
-            if proc.poll() is None:
-                proc.terminate()
-                try:
-                    proc.wait(5)
-                except subprocess.TimeoutExpired:
-                    proc.kill()
-                    proc.wait()
-        shutil.rmtree(self.work, ignore_errors=True)
-
-
-def start_buses(session):
-    """A private session bus, and the accessibility bus found through it."""
-    bus = session.start(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-    os.environ["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
-    os.environ.pop("AT_SPI_BUS_ADDRESS", None)
-    session.start([BUS_LAUNCHER, "--launch-immediately"], stdout=subprocess.DEVNULL,
-                  stderr=subprocess.DEVNULL)
-    for _ in range(100):
-        if subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
-                           "/org/a11y/bus", "org.a11y.Bus.GetAddress"],
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0:
-            return True
-        time.sleep(0.1)
-    return False
 
 
 # A speech module that is not there: Orca then speaks to its log alone. It
@@ -342,10 +298,10 @@ def main():
         time.sleep(1)
     else:
         skip("another Orca of this user is running")
-    session = Session()
+    session = Session("quindle-orca-")
     keys = None
     try:
-        if not start_buses(session):
+        if not session.start_buses():
             skip("the accessibility bus did not start")
         orca = Orca(session)
         if not orca.ready():
