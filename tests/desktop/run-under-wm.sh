@@ -61,10 +61,13 @@ await() {
     return 1
 }
 
-# Xvfb picks a free display and writes its number once it is ready.
+# Xvfb picks a free display and writes its number once it is ready. It
+# never resets: by default the server starts over whenever its last client
+# leaves (a tool that looked for a window), and a program connecting just
+# then loses its connection and falls back to another display system.
 start_xvfb() {
     mkfifo "$work/display"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
     pids=("$!" "${pids[@]}")
     if ! read -r -t 20 number <"$work/display"; then
         echo "Xvfb did not start"
